@@ -1,0 +1,13 @@
+// The commands of cendrix-cli. Each takes the session and the arguments
+// that follow its name, and returns the exit status.
+#pragma once
+
+#include <QStringList>
+
+#include "cli/cli_session.h"
+
+namespace cendrix::cli {
+
+int RunList(Session& session, const QStringList& args);
+
+}  // namespace cendrix::cli
