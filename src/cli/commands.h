@@ -9,5 +9,9 @@
 namespace cendrix::cli {
 
 int RunList(Session& session, const QStringList& args);
+// The device details report of disk DISK.
+int RunInfo(Session& session, const QStringList& args);
+// One S.M.A.R.T. report of disk DISK.
+int RunSmart(Session& session, const QStringList& args);
 
 }  // namespace cendrix::cli

@@ -17,6 +17,9 @@ const char* const kUsage =
     "\n"
     "commands:\n"
     "  list [--json]                 the disks found, one line each\n"
+    "  info DISK                     the device details report of disk DISK (the N of [N]\n"
+    "                                in the list)\n"
+    "  smart DISK                    one S.M.A.R.T. report of disk DISK\n"
     "\n"
     "options:\n"
     "  --machine FILE|demo           work on a simulated machine (a manifest, or the demo)\n"
@@ -28,6 +31,8 @@ using Command = std::function<int(Session&, const QStringList&)>;
 const std::map<QString, Command>& Commands() {
     static const std::map<QString, Command> commands{
         {QStringLiteral("list"), RunList},
+        {QStringLiteral("info"), RunInfo},
+        {QStringLiteral("smart"), RunSmart},
     };
     return commands;
 }

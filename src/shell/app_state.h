@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "discovery/device_table.h"
@@ -21,6 +22,10 @@ struct AppState {
     bool DeviceChosen = false;              // set by an accepted choice only
     bool StopRequested = false;             // the Stop button's request to the wipe loop
     std::vector<platform::Handle> LockedVolumeHandles;  // volumes locked for the current run
+    // Whether the chosen disk's IDENTIFY data, read once it was opened, said
+    // SMART was enabled; empty when the disk gave no IDENTIFY data. When it
+    // holds true, the S.M.A.R.T. report does not switch SMART off afterwards.
+    std::optional<bool> SmartEnabledAtStart;
 
     // The chosen entry; SelectedDevice must be a valid index.
     const TDeviceTable& Selected() const { return DeviceTables[SelectedDevice]; }
