@@ -7,6 +7,7 @@
 
 #include "platform/control_codes.h"
 #include "platform/sim/sim_sectors.h"
+#include "support/sample_identify.h"
 #include "support/sim_fixture.h"
 
 namespace cendrix {
@@ -47,14 +48,7 @@ Bytes MiniportRecord(std::uint8_t driveHead, std::uint8_t driveNumber) {
     return b;
 }
 
-sim::Sector IdentifySector() {
-    sim::IdentifyFields f;
-    f.model = "ST500DM002-1BD142";
-    f.serial = "Z3TABCDE";
-    f.firmware = "KC45";
-    f.sectors = 976773168;
-    return sim::BuildIdentifySector(f);
-}
+sim::Sector IdentifySector() { return sim::BuildIdentifySector(Identify500GB()); }
 
 sim::Sector SmartSector() {
     return sim::BuildSmartSector({{5, 0x33, 100, 100, 0}, {194, 0x22, 35, 45, 0x2D00140023}});

@@ -6,6 +6,7 @@
 #include "platform/sim/sim_sectors.h"
 #include "shell/project_links.h"
 #include "support/chosen_disk.h"
+#include "support/sample_identify.h"
 
 namespace cendrix {
 namespace {
@@ -20,13 +21,7 @@ const QString kCaption500 =
     QStringLiteral("[0]  WDC WD5000AAKX-00ERMA0    15.01H15    [500.1 GB]    (976773168 512-字节扇区)");
 
 sim::IdentifyFields Fields500() {
-    sim::IdentifyFields f;
-    f.model = "WDC WD5000AAKX-00ERMA0";
-    f.serial = "WD-WCC2EU123456";
-    f.firmware = "15.01H15";
-    f.sectors = 976773168;
-    f.bufferBytes = 16 * 1024 * 1024;
-    f.queueDepth = 31;
+    sim::IdentifyFields f = Identify500GB();
     f.security = true;
     return f;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/byte_order.h"
 #include "platform/sim/sim_sectors.h"
+#include "support/sample_identify.h"
 
 namespace cendrix {
 namespace {
@@ -22,16 +23,8 @@ void SetAtaBytes(Sector& s, int firstWord, const std::string& text) {
 }
 
 sim::IdentifyFields Typical500GB() {
-    sim::IdentifyFields f;
-    f.model = "WDC WD5000AAKX-00ERMA0";
-    f.serial = "WD-WCC2EU123456";
-    f.firmware = "15.01H15";
-    f.sectors = 976773168;
-    f.bufferBytes = 16 * 1024 * 1024;
-    f.queueDepth = 31;
-    f.udmaSupported = 6;
+    sim::IdentifyFields f = testing::Identify500GB();
     f.udmaSelected = 5;
-    f.readMultiple = 16;
     return f;
 }
 
@@ -281,8 +274,12 @@ TEST(DecodeIdentifyData, DecodesAnyBytesIntoAConsistentRecord) {
         ASSERT_GE(p.lba28sectors, 0);
         ASSERT_LE(p.lba28sectors, 0xFFFFFFFFll);
         ASSERT_EQ(p.lbasectors, p.lba48support ? p.lba48sectors : p.lba28sectors);
-        if (p.lba48support) ASSERT_GT(p.lba48sectors, p.lba28sectors);
-        if (!p.lba28support) ASSERT_EQ(p.lbasectors, 0);
+        if (p.lba48support) {
+            ASSERT_GT(p.lba48sectors, p.lba28sectors);
+        }
+        if (!p.lba28support) {
+            ASSERT_EQ(p.lbasectors, 0);
+        }
         ASSERT_LE(p.dmamodesupport, 6);
         ASSERT_LE(p.dmamodeselected, 6);
         ASSERT_EQ(p.QueueSupported, p.QueueDepth > 0);
