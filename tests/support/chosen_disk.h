@@ -15,9 +15,6 @@ public:
     // Chooses disk `number`; the request record and the panes start empty
     // after the enumeration and the open.
     explicit ChosenDisk(sim::Machine machine, std::uint32_t number = 0);
-    // The disk handle is closed while the simulated machine still exists
-    // (SimWorld destroys the machine before the state that holds it).
-    ~ChosenDisk() { state.DeviceHandle.Reset(); }
 
     QStringList Details() const { return view.Lines(Pane::Details); }
     QStringList Smart() const { return view.Lines(Pane::Smart); }

@@ -36,14 +36,18 @@ public:
     QByteArray ReadImage(std::uint32_t disk, std::int64_t offset, std::int64_t length) const;
 
     sim::SimStorage& Storage() { return *storage_; }
+
+private:
+    // The images and the machine outlive the state, whose open device
+    // handle closes through the machine.
+    QTemporaryDir dir_;
+    std::unique_ptr<sim::SimStorage> storage_;
+
+public:
     AppState state;
     RecordingLogView view;
     FakeClock clock;
     Logs logs{view, clock, state, TestLocale()};
-
-private:
-    QTemporaryDir dir_;
-    std::unique_ptr<sim::SimStorage> storage_;
 };
 
 }  // namespace cendrix::testing
