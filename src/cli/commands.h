@@ -13,5 +13,6 @@ int RunList(Session& session, const QStringList& args);
 int RunInfo(Session& session, const QStringList& args);
 // One S.M.A.R.T. report of disk DISK.
 int RunSmart(Session& session, const QStringList& args);
+int RunFormatCommand(Session& session, const QStringList& args);
 
 }  // namespace cendrix::cli

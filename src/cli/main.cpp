@@ -20,11 +20,18 @@ const char* const kUsage =
     "  info DISK                     the device details report of disk DISK (the N of [N]\n"
     "                                in the list)\n"
     "  smart DISK                    one S.M.A.R.T. report of disk DISK\n"
+    "  format DISK [--quick] [--yes] overwrite disk DISK (its number in list) with zeros: the\n"
+    "                                whole disk, or with --quick its first 10,240,000 bytes;\n"
+    "                                asks first unless --yes; Ctrl-C stops after the current block\n"
     "\n"
     "options:\n"
     "  --machine FILE|demo           work on a simulated machine (a manifest, or the demo)\n"
     "                                instead of the real disks; CENDRIX_MACHINE does the same\n"
-    "  --debug                       write the debug log to stderr\n";
+    "  --debug                       write the debug log to stderr\n"
+    "\n"
+    "environment:\n"
+    "  CENDRIX_CONFIRM_STDIN=1       let format read its confirmation from a stdin that is not\n"
+    "                                a terminal (a pipe or a file)\n";
 
 using Command = std::function<int(Session&, const QStringList&)>;
 
@@ -33,6 +40,7 @@ const std::map<QString, Command>& Commands() {
         {QStringLiteral("list"), RunList},
         {QStringLiteral("info"), RunInfo},
         {QStringLiteral("smart"), RunSmart},
+        {QStringLiteral("format"), RunFormatCommand},
     };
     return commands;
 }

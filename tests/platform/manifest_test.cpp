@@ -33,7 +33,7 @@ TEST_F(ManifestTest, ReadsEveryKeyOfDisksAndVolumes) {
         "geometryError": 0, "lengthError": 21, "deviceQueryError": 5,
         "refuse": ["SMART_GET_VERSION"], "answerBytes": {"SMART_RCV_DRIVE_DATA": 512},
         "writeErrors": [{"offset": 4096, "length": 8192, "code": 19}],
-        "removeAfterBytes": 65536, "punchZeros": true
+        "removeAfterBytes": 65536, "punchZeros": true, "writeDelayMs": 25
       }, {"number": 5, "size": 0, "serialRaw": "\u0000x\u00ff"}],
       "volumes": [{"name": "C:", "deviceType": 2, "deviceNumber": 4, "partition": 3,
                    "openFails": true, "lock": "refuse", "dismount": "accept"}]
@@ -62,6 +62,7 @@ TEST_F(ManifestTest, ReadsEveryKeyOfDisksAndVolumes) {
     EXPECT_EQ(d.writeErrors[0].length, 8192);
     EXPECT_EQ(d.writeErrors[0].code, 19u);
     EXPECT_EQ(d.removeAfterBytes, std::optional<std::int64_t>(65536));
+    EXPECT_EQ(d.writeDelayMs, 25u);
     EXPECT_EQ(m.disks[1].imagePath, dir.filePath("disk5.img").toStdString());
     EXPECT_FALSE(m.disks[1].bus.has_value());
     EXPECT_EQ(m.disks[1].serialRaw, std::string("\0x\xff", 3));

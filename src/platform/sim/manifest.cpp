@@ -278,7 +278,8 @@ public:
                  {"number", "image", "size", "sectorSize", "bus", "maxTransfer", "vendor", "product",
                   "revision", "serial", "serialRaw", "removable", "slave", "openFails", "inUse",
                   "geometryError", "lengthError", "deviceQueryError", "identify", "smart", "refuse",
-                  "answerBytes", "writeErrors", "seekErrors", "removeAfterBytes", "punchZeros"});
+                  "answerBytes", "writeErrors", "seekErrors", "removeAfterBytes", "punchZeros",
+                  "writeDelayMs"});
         Disk d;
         const auto number = f.Integer("number", 0, 255);
         if (!f.Has("number")) f.Fail("number", "is missing");
@@ -302,6 +303,7 @@ public:
         d.openFails = f.Boolean("openFails").value_or(false);
         d.inUse = f.Boolean("inUse").value_or(false);
         d.punchZeros = f.Boolean("punchZeros").value_or(false);
+        d.writeDelayMs = static_cast<std::uint32_t>(f.Integer("writeDelayMs", 0, 60000).value_or(0));
         if (auto e = f.Integer("geometryError", 0, kMaxU32)) d.geometryError = static_cast<std::uint32_t>(*e);
         if (auto e = f.Integer("lengthError", 0, kMaxU32)) d.lengthError = static_cast<std::uint32_t>(*e);
         if (auto e = f.Integer("deviceQueryError", 0, kMaxU32)) d.deviceQueryError = static_cast<std::uint32_t>(*e);

@@ -48,6 +48,7 @@ struct Disk {
     std::vector<FaultRange> seekErrors;
     std::optional<std::int64_t> removeAfterBytes;
     bool punchZeros = false;           // zero writes free the image's blocks instead of filling them
+    std::uint32_t writeDelayMs = 0;    // every write takes at least this long: a slow disk
 };
 
 // What a volume request is answered with.

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/byte_order.h"
 #include "platform/control_codes.h"
@@ -524,6 +526,9 @@ bool SimStorage::WriteFile(Handle handle, const void* buffer, std::uint32_t byte
         return ok;
     };
     if (object == nullptr || object->disk == nullptr) return finish(Fail(ERROR_INVALID_HANDLE));
+    if (object->disk->desc.writeDelayMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(object->disk->desc.writeDelayMs));
+    }
     request.path = object->path;
     request.offset = object->position;
     const auto* data = static_cast<const std::uint8_t*>(buffer);
