@@ -42,7 +42,9 @@ BackendChoice ChooseBackend(const QString& machine) {
             choice.error = QStringLiteral("demo: %1").arg(QString::fromStdString(problem));
             return choice;
         }
-        choice.storage = std::make_unique<sim::SimStorage>(std::move(demo));
+        auto storage = std::make_unique<sim::SimStorage>(std::move(demo));
+        storage->SetRecording(false);  // a program reads no request record
+        choice.storage = std::move(storage);
         choice.description = QStringLiteral("demo machine (%1)").arg(folder);
         return choice;
     }
@@ -52,7 +54,9 @@ BackendChoice ChooseBackend(const QString& machine) {
         choice.error = manifest.error;
         return choice;
     }
-    choice.storage = std::make_unique<sim::SimStorage>(std::move(*manifest.machine));
+    auto storage = std::make_unique<sim::SimStorage>(std::move(*manifest.machine));
+    storage->SetRecording(false);
+    choice.storage = std::move(storage);
     choice.description = QStringLiteral("simulated machine %1").arg(name);
     return choice;
 }

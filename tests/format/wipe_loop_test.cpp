@@ -72,6 +72,7 @@ TEST_F(Wipe, QuickModeFollowsTheWorkedExampleAndZeroesExactlyTheFirst10240000Byt
         at += writes[i].second;
     }
     EXPECT_EQ(at, 10240000);
+    for (const sim::Request& r : w.Storage().RequestsOf(sim::Request::Kind::Write)) EXPECT_TRUE(r.allZero);
     EXPECT_EQ(writes[18].first + writes[18].second, 1245184);
     EXPECT_EQ(writes[28].first + writes[28].second, 2555904);
     EXPECT_EQ(writes[38].first + writes[38].second, 5177344);

@@ -86,6 +86,32 @@ TEST(SimStorage, WritesWholeSectorsIntoTheImageAtTheSeekPosition) {
     s.CloseHandle(h);
 }
 
+TEST(SimStorage, RecordsWhetherEachWriteWasZerosUnlessRecordingIsOff) {
+    SimWorld world(sim::Machine{{MakeDisk(0, 64)}, {}});
+    world.FillImage(0, 0xAB);
+    auto& s = world.Storage();
+    const Handle h = Open(s, u"\\\\.\\PhysicalDrive0", GENERIC_READ | GENERIC_WRITE, 0);
+    AlignedBuffer data = AlignedBuffer::Allocate(1024);
+    std::uint32_t written = 0;
+    ASSERT_TRUE(s.WriteFile(h, data.Data(), 1024, &written));
+    data.Data()[1000] = 1;
+    ASSERT_TRUE(s.WriteFile(h, data.Data(), 1024, &written));
+    const auto writes = s.RequestsOf(sim::Request::Kind::Write);
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_TRUE(writes[0].allZero);
+    EXPECT_FALSE(writes[1].allZero);
+
+    // Without the record the writes still land.
+    s.ClearRequests();
+    s.SetRecording(false);
+    ASSERT_TRUE(s.SetFilePointerEx(h, 4096, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(s.WriteFile(h, data.Data(), 1024, &written));
+    EXPECT_TRUE(s.Requests().empty());
+    EXPECT_EQ(world.ReadImage(0, 4096 + 1000, 2), QByteArray("\x01\0", 2));
+    EXPECT_EQ(s.DiskBytesWritten(0), 3 * 1024);
+    s.CloseHandle(h);
+}
+
 TEST(SimStorage, RefusesWritesThroughAReadOnlyHandle) {
     SimWorld world(sim::Machine{{MakeDisk(0, 64)}, {}});
     auto& s = world.Storage();

@@ -101,6 +101,10 @@ SimStorage::SimStorage(Machine machine) : machine_(std::move(machine)) {
 
 SimStorage::~SimStorage() = default;
 
+void SimStorage::Record(Request request) {
+    if (recording_) requests_.push_back(std::move(request));
+}
+
 bool SimStorage::Fail(std::uint32_t code) {
     lastError_ = code;
     return false;
@@ -143,7 +147,7 @@ Handle SimStorage::CreateFileW(std::u16string_view path16, std::uint32_t desired
     auto finish = [&](Handle handle) {
         request.handle = handle;
         request.ok = handle != INVALID_HANDLE_VALUE;
-        requests_.push_back(request);
+        Record(request);
         return handle;
     };
 
@@ -211,12 +215,12 @@ bool SimStorage::CloseHandle(Handle handle) {
     request.handle = handle;
     auto it = handles_.find(handle);
     if (it == handles_.end()) {
-        requests_.push_back(request);
+        Record(request);
         return Fail(ERROR_INVALID_HANDLE);
     }
     request.path = it->second->path;
     request.ok = true;
-    requests_.push_back(request);
+    Record(request);
     // Closing the handle that locked a volume ends the lock.
     if (VolumeState* v = it->second->volume; v != nullptr && v->lockOwner == handle) {
         v->lockOwner = INVALID_HANDLE_VALUE;
@@ -258,7 +262,7 @@ bool SimStorage::DeviceIoControl(Handle handle, std::uint32_t controlCode, const
     }
     if (bytesReturned != nullptr) *bytesReturned = returned;
     request.ok = ok;
-    requests_.push_back(std::move(request));
+    Record(std::move(request));
     return ok;
 }
 
@@ -489,7 +493,7 @@ bool SimStorage::SetFilePointerEx(Handle handle, std::int64_t distance, std::int
     OpenObject* object = Find(handle);
     auto finish = [&](bool ok) {
         request.ok = ok;
-        requests_.push_back(request);
+        Record(request);
         return ok;
     };
     if (object == nullptr || object->disk == nullptr) return finish(Fail(ERROR_INVALID_HANDLE));
@@ -522,7 +526,7 @@ bool SimStorage::WriteFile(Handle handle, const void* buffer, std::uint32_t byte
     OpenObject* object = Find(handle);
     auto finish = [&](bool ok) {
         request.ok = ok;
-        requests_.push_back(request);
+        Record(request);
         return ok;
     };
     if (object == nullptr || object->disk == nullptr) return finish(Fail(ERROR_INVALID_HANDLE));
@@ -532,10 +536,12 @@ bool SimStorage::WriteFile(Handle handle, const void* buffer, std::uint32_t byte
     request.path = object->path;
     request.offset = object->position;
     const auto* data = static_cast<const std::uint8_t*>(buffer);
-    request.allZero = IsZero(data, bytesToWrite);
-    if ((object->access & GENERIC_WRITE) == 0) return finish(Fail(ERROR_ACCESS_DENIED));
     DiskState& disk = *object->disk;
     const Disk& d = disk.desc;
+    // Reading a 32 MiB block once more costs a good part of the time the
+    // disk takes to write it: only where someone uses the answer.
+    if (recording_ || d.punchZeros) request.allZero = IsZero(data, bytesToWrite);
+    if ((object->access & GENERIC_WRITE) == 0) return finish(Fail(ERROR_ACCESS_DENIED));
     if (disk.removed) return finish(Fail(ERROR_DEV_NOT_EXIST));
 
     // A raw disk takes whole sectors inside the disk only.
@@ -588,7 +594,7 @@ std::uint32_t SimStorage::GetLogicalDriveStringsW(std::uint32_t capacity, char16
     }
     const auto length = static_cast<std::uint32_t>(all.size());
     request.ok = true;
-    requests_.push_back(request);
+    Record(request);
     if (length + 1 > capacity) return length + 1;
     std::copy(all.begin(), all.end(), buffer);
     buffer[length] = u'\0';

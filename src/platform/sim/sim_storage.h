@@ -53,6 +53,12 @@ public:
     std::u16string FormatMessageW(std::uint32_t errorCode) override;
     std::uint32_t GetLogicalDriveStringsW(std::uint32_t capacity, char16_t* buffer) override;
 
+    // Whether requests are recorded (the default). A program that uses the
+    // simulated machine as its disks turns this off: nobody reads the record
+    // there, and a long wipe would grow it without end and scan every block
+    // for zeros.
+    void SetRecording(bool on) { recording_ = on; }
+
     // What tests look at.
     const Machine& Description() const { return machine_; }
     const std::vector<Request>& Requests() const { return requests_; }
@@ -71,6 +77,7 @@ private:
     struct VolumeState;
     struct OpenObject;
 
+    void Record(Request request);
     bool Fail(std::uint32_t code);
     bool Succeed();
     bool ShareConflict(const std::string& key, std::uint32_t access, std::uint32_t share) const;
@@ -95,6 +102,7 @@ private:
     std::vector<Request> requests_;
     Handle nextHandle_ = 0x100;
     std::uint32_t lastError_ = 0;
+    bool recording_ = true;
 };
 
 // Creates every missing image of `machine` as a sparse file of the disk's
