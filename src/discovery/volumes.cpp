@@ -59,12 +59,8 @@ QString FoundVolumeLine(const QString& drive, const VolumeDeviceInfo& info) {
            QStringLiteral("   分区:        ") + QString::number(info.PartitionNumber);
 }
 
-QString FindDiskPartitions(platform::StorageApi& storage, Logs& logs, bool debugMode,
-                           std::int64_t diskNumber) {
-    auto progress = [&](const QString& line) {
-        if (debugMode) logs.AddFormatLog(line);
-    };
-    QString result;
+bool WalkVolumes(platform::StorageApi& storage, const std::function<void(const QString&)>& progress,
+                 const std::function<bool(const QString& drive, const VolumeDeviceInfo& info)>& visit) {
     progress(QStringLiteral("正在寻找分区..."));
     DriveNameList drives;
     ListDriveLetters(storage, drives);
@@ -75,10 +71,21 @@ QString FindDiskPartitions(platform::StorageApi& storage, Logs& logs, bool debug
         VolumeDeviceInfo info;
         QueryDeviceNumber(storage, drive, info);
         progress(QStringLiteral("完成."));
-        if (!info.Found) continue;
-        logs.AddDebugLog(FoundVolumeLine(drive, info));
-        if (VolumeOnDisk(info, diskNumber)) result += drive + QLatin1Char(' ');
+        if (info.Found && !visit(drive, info)) return false;
     }
+    return true;
+}
+
+QString FindDiskPartitions(platform::StorageApi& storage, Logs& logs, bool debugMode,
+                           std::int64_t diskNumber) {
+    QString result;
+    WalkVolumes(
+        storage, [&](const QString& line) { if (debugMode) logs.AddFormatLog(line); },
+        [&](const QString& drive, const VolumeDeviceInfo& info) {
+            logs.AddDebugLog(FoundVolumeLine(drive, info));
+            if (VolumeOnDisk(info, diskNumber)) result += drive + QLatin1Char(' ');
+            return true;
+        });
     return TrimBlanks(result);
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "platform/storage_api.h"
 
@@ -32,6 +33,14 @@ bool VolumeOnDisk(const VolumeDeviceInfo& info, std::int64_t diskNumber);
 
 // The line that names a volume that answered its device-number query.
 QString FoundVolumeLine(const QString& drive, const VolumeDeviceInfo& info);
+
+// Walks the lettered volumes: lists the drive names, asks each for its
+// device number and hands every volume that answered to `visit`, which
+// returns false to end the walk there. `progress` receives the narration
+// ("正在寻找分区...", "完成.", and per drive "正在获取设备数据...", "完成.");
+// the caller decides where it goes. False when `visit` ended the walk.
+bool WalkVolumes(platform::StorageApi& storage, const std::function<void(const QString&)>& progress,
+                 const std::function<bool(const QString& drive, const VolumeDeviceInfo& info)>& visit);
 
 // The drive names of the volumes on disk N, separated by single blanks
 // ("C: E:"), or an empty text.
