@@ -84,8 +84,6 @@ inline void Tick(FakeClock& clock, std::int64_t ms) { clock.SetMs(clock.NowMs() 
 class FormatWorld {
 public:
     explicit FormatWorld(sim::Machine machine, std::uint32_t number = 0);
-    // The disk handle is closed while the simulated machine still exists.
-    ~FormatWorld() { world.state.DeviceHandle.Reset(); }
 
     sim::SimStorage& Storage() { return world.Storage(); }
     QStringList FormatLines() const { return world.view.Lines(Pane::Format); }
