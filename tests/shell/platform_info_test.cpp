@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/recording_view.h"
+
 namespace cendrix {
 namespace {
 
@@ -48,12 +50,7 @@ TEST(PlatformInfo, TellsSixtyFourBitArchitectures) {
 }
 
 TEST(PlatformInfo, PlatformLineJoinsNumbersServicePackAndBitness) {
-    PlatformInfo info;
-    info.major = 6;
-    info.minor = 1;
-    info.build = 0;
-    info.servicePack = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
-    info.sixtyFourBit = true;
+    PlatformInfo info = testing::TestPlatform();
     EXPECT_EQ(PlatformLine(info), QStringLiteral("平台:       6.1.0   Debian GNU/Linux 12 (bookworm)  (64 位)"));
     info.servicePack.clear();
     info.sixtyFourBit = false;

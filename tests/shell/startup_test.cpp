@@ -54,16 +54,6 @@ private:
     RecordingLogView& logs_;
 };
 
-PlatformInfo Debian64() {
-    PlatformInfo info;
-    info.major = 6;
-    info.minor = 1;
-    info.build = 0;
-    info.servicePack = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
-    info.sixtyFourBit = true;
-    return info;
-}
-
 struct StartUpTest : ::testing::Test {
     StartUpTest() { view.state = &world.state; }
 
@@ -79,7 +69,7 @@ struct StartUpTest : ::testing::Test {
 
     SimWorld world{sim::Machine{{MakeDisk(0), MakeDisk(3, 300000)}, {}}};
     RecordingStartUpView view{world.view};
-    StartUpInputs inputs{{}, QStringLiteral("/opt/cendrix/bin/cendrix"), Debian64()};
+    StartUpInputs inputs{{}, QStringLiteral("/opt/cendrix/bin/cendrix"), TestPlatform()};
 };
 
 TEST_F(StartUpTest, DebugSwitchShowsTheDebugWindowBeforeTheEnumerationAndModallyAfterIt) {
@@ -172,7 +162,7 @@ TEST(StartUpOpen, ADiskHeldByAnotherProgramEndsWithTheOpenError) {
     RecordingStartUpView view(world.view);
     view.state = &world.state;
     view.chooseRow = 0;
-    StartUpInputs inputs{{}, QStringLiteral("/x/cendrix"), Debian64()};
+    StartUpInputs inputs{{}, QStringLiteral("/x/cendrix"), TestPlatform()};
     const std::size_t othersHandles = world.Storage().OpenHandleCount();
     EXPECT_EQ(RunFirstShow(world.state, world.Storage(), world.logs, world.clock, view, inputs),
               StartUpOutcome::Ended);
@@ -194,7 +184,7 @@ TEST(StartUpEnumeration, AFatalProbeAnswerEndsTheProgramBeforeTheChooser) {
     SimWorld world(sim::Machine{{broken}, {}});
     RecordingStartUpView view(world.view);
     view.state = &world.state;
-    StartUpInputs inputs{{}, QStringLiteral("/x/cendrix"), Debian64()};
+    StartUpInputs inputs{{}, QStringLiteral("/x/cendrix"), TestPlatform()};
     EXPECT_EQ(RunFirstShow(world.state, world.Storage(), world.logs, world.clock, view, inputs),
               StartUpOutcome::Ended);
     EXPECT_EQ(view.calls, QStringList{QStringLiteral("FatalError@0")});
@@ -208,7 +198,7 @@ TEST(StartUpPlatform, ASystemOutsideTheSupportedFamilyEndsBeforeTheEnumeration) 
     SimWorld world(sim::Machine{{MakeDisk(0)}, {}});
     RecordingStartUpView view(world.view);
     view.state = &world.state;
-    StartUpInputs inputs{{}, QStringLiteral("/x/cendrix"), Debian64()};
+    StartUpInputs inputs{{}, QStringLiteral("/x/cendrix"), TestPlatform()};
     inputs.platform.ntFamily = false;
     EXPECT_EQ(RunFirstShow(world.state, world.Storage(), world.logs, world.clock, view, inputs),
               StartUpOutcome::Ended);

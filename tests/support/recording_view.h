@@ -9,6 +9,7 @@
 
 #include "shell/clock.h"
 #include "shell/logs.h"
+#include "shell/platform_info.h"
 
 namespace cendrix::testing {
 
@@ -51,6 +52,9 @@ private:
 // The locale the tests pin timestamps and separators to: short dates
 // yyyy/M/d and long times HH:mm:ss.
 QLocale TestLocale();
+
+// The platform the tests pin: 6.1.0, Debian 12, a 64-bit system.
+PlatformInfo TestPlatform();
 
 // The timestamp text of the FakeClock's default moment under TestLocale().
 inline const QString kStamp = QStringLiteral("2024/12/17 09:05:03   ");
