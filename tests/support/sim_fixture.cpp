@@ -30,8 +30,6 @@ SimWorld::SimWorld(sim::Machine machine) {
     storage_ = std::make_unique<sim::SimStorage>(std::move(machine));
 }
 
-SimWorld::~SimWorld() { state.DeviceHandle.Reset(); }
-
 std::string SimWorld::ImagePath(std::uint32_t number) const {
     return (dir_.path() + QStringLiteral("/disk%1.img").arg(number)).toStdString();
 }

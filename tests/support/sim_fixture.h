@@ -24,8 +24,6 @@ sim::Disk MakeDisk(std::uint32_t number, std::int64_t sectors = 200000,
 class SimWorld {
 public:
     explicit SimWorld(sim::Machine machine);
-    // The state's disk handle belongs to the storage, which goes first.
-    ~SimWorld();
 
     // The folder that holds the images.
     QString Folder() const { return dir_.path(); }
