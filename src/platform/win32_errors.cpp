@@ -23,6 +23,7 @@ std::u16string Win32ErrorText(std::uint32_t code) {
             text = "The drive cannot locate a specific area or track on the disk.";
             break;
         case ERROR_WRITE_FAULT: text = "The system cannot write to the specified device."; break;
+        case ERROR_GEN_FAILURE: text = "A device attached to the system is not functioning."; break;
         case ERROR_SHARING_VIOLATION:
             text = "The process cannot access the file because it is being used by another process.";
             break;

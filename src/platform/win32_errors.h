@@ -21,6 +21,7 @@ inline constexpr std::uint32_t ERROR_NOT_READY = 21;
 inline constexpr std::uint32_t ERROR_CRC = 23;
 inline constexpr std::uint32_t ERROR_SEEK = 25;
 inline constexpr std::uint32_t ERROR_WRITE_FAULT = 29;
+inline constexpr std::uint32_t ERROR_GEN_FAILURE = 31;
 inline constexpr std::uint32_t ERROR_SHARING_VIOLATION = 32;
 inline constexpr std::uint32_t ERROR_LOCK_VIOLATION = 33;
 inline constexpr std::uint32_t ERROR_HANDLE_EOF = 38;

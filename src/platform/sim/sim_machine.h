@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ata_serial.h"
+
 namespace cendrix::platform::sim {
 
 using Sector = std::array<std::uint8_t, 512>;
@@ -70,9 +72,7 @@ struct Machine {
     std::vector<Volume> volumes;       // in the order the system lists its drives
 };
 
-// Encodes a serial as the user reads it into the storage layer's form: ATA
-// byte order (the characters of each pair swapped), padded with a blank to
-// an even length.
-std::string EncodeSerialAtaOrder(const std::string& serial);
+// Encodes a serial as the user reads it into the storage layer's form.
+using platform::EncodeSerialAtaOrder;
 
 }  // namespace cendrix::platform::sim

@@ -115,11 +115,4 @@ Sector BuildSmartSector(const std::vector<SmartAttribute>& attributes) {
     return s;
 }
 
-std::string EncodeSerialAtaOrder(const std::string& serial) {
-    std::string padded = serial;
-    if (padded.size() % 2 != 0) padded.push_back(' ');
-    for (std::size_t i = 0; i + 1 < padded.size(); i += 2) std::swap(padded[i], padded[i + 1]);
-    return padded;
-}
-
 }  // namespace cendrix::platform::sim
