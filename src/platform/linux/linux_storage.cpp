@@ -131,8 +131,8 @@ bool LinuxStorage::Fail(std::uint32_t code, int error) {
 }
 
 bool LinuxStorage::Succeed() {
-    lastError_ = ERROR_SUCCESS;
-    lastErrno_ = 0;
+    // As on Windows, a call that succeeds leaves the last error as it was;
+    // only an open that succeeds clears it (see Add).
     return true;
 }
 
@@ -144,7 +144,8 @@ LinuxStorage::Object* LinuxStorage::Find(Handle handle) {
 Handle LinuxStorage::Add(std::unique_ptr<Object> object) {
     const Handle handle = nextHandle_++;
     handles_.emplace(handle, std::move(object));
-    Succeed();
+    lastError_ = ERROR_SUCCESS;
+    lastErrno_ = 0;
     return handle;
 }
 
@@ -299,7 +300,6 @@ bool LinuxStorage::DeviceIoControl(Handle handle, std::uint32_t controlCode, con
         ok = VolumeControl(*object, controlCode, static_cast<std::uint8_t*>(out), outSize, &returned);
     }
     if (bytesReturned != nullptr) *bytesReturned = ok ? returned : 0;
-    if (ok) Succeed();
     return ok;
 }
 
@@ -605,7 +605,6 @@ std::uint32_t LinuxStorage::GetLogicalDriveStringsW(std::uint32_t capacity, char
     if (length + 1 > capacity || buffer == nullptr) return length + 1;
     std::copy(all.begin(), all.end(), buffer);
     buffer[length] = u'\0';
-    Succeed();
     return length;
 }
 
