@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/linux/errno_map.h"
+#include "platform/linux/storage_records.h"
 #include "platform/linux/sysfs.h"
 
 namespace cendrix::platform::linux_backend {
@@ -65,6 +66,7 @@ AtaOutcome RunAtaPassThrough(int fd, const IdeRegisters& regs, AtaProtocol proto
 int HdioIdentify(int fd, std::uint8_t* sector) {
     std::uint8_t identity[kAtaSectorSize] = {};
     if (::ioctl(fd, HDIO_GET_IDENTITY, identity) == 0) {
+        RestoreIdentifyTextOrder(identity);
         std::memcpy(sector, identity, kAtaSectorSize);
         return 0;
     }

@@ -18,8 +18,9 @@ bool SgIoAvailable(int fd);
 AtaOutcome RunAtaPassThrough(int fd, const IdeRegisters& regs, AtaProtocol protocol,
                              std::uint8_t* sector, int* errnoOut);
 
-// IDENTIFY DEVICE data through HDIO_GET_IDENTITY, or failing that an
-// IDENTIFY sent with HDIO_DRIVE_CMD. Returns 0 or the errno of the last try.
+// IDENTIFY DEVICE data, as the drive sent it, through HDIO_GET_IDENTITY
+// (libata's copy of it), or failing that an IDENTIFY sent with
+// HDIO_DRIVE_CMD. Returns 0 or the errno of the last try.
 int HdioIdentify(int fd, std::uint8_t* sector);
 
 // The serial of VPD page 0x80 through INQUIRY, or empty.

@@ -102,6 +102,14 @@ std::string IdentifyText(const std::uint8_t* identify, int firstWord, int words)
     return TrimBlanks(std::move(text));
 }
 
+void RestoreIdentifyTextOrder(std::uint8_t* identify) {
+    // Serial (words 10-19), firmware (23-26) and model (27-46).
+    for (int w = 10; w <= 46; ++w) {
+        if (w >= 20 && w <= 22) continue;
+        std::swap(identify[2 * w], identify[2 * w + 1]);
+    }
+}
+
 DeviceTexts TextsFromIdentify(const std::uint8_t* identify) {
     DeviceTexts texts;
     texts.product = IdentifyText(identify, 27, 20);

@@ -50,6 +50,11 @@ std::vector<std::uint8_t> DeviceNumberRecord(std::uint32_t deviceType, std::uint
 // NULs removed, leading ones too.
 std::string IdentifyText(const std::uint8_t* identify, int firstWord, int words);
 
+// HDIO_GET_IDENTITY hands the model, firmware and serial over with their
+// characters in reading order, not as the drive sent them; this puts them
+// back into IDENTIFY order so that the sector reads like one from the drive.
+void RestoreIdentifyTextOrder(std::uint8_t* identify);
+
 // The texts Windows reports for an ATA disk from its IDENTIFY data: no
 // vendor, the 40-character model, the firmware revision, the serial.
 DeviceTexts TextsFromIdentify(const std::uint8_t* identify);

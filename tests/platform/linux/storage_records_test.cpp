@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "discovery/probe.h"
 #include "platform/ata_serial.h"
 #include "platform/byte_order.h"
@@ -74,6 +76,22 @@ TEST(StorageRecords, TextsOfIdentifyDataKeepTheWholeModel) {
     EXPECT_EQ(texts.revision, "01.01A01");
     EXPECT_EQ(texts.serial, EncodeSerialAtaOrder("WD-WCC6Y3KZ1234"));
     EXPECT_EQ(IdentifyText(sector.data(), 10, 10), "WD-WCC6Y3KZ1234");
+}
+
+TEST(StorageRecords, IdentityFromHdioIsPutBackIntoDriveOrder) {
+    sim::IdentifyFields fields;
+    fields.model = "QEMU HARDDISK";
+    fields.serial = "QM00001";
+    fields.firmware = "2.5+";
+    const sim::Sector drive = sim::BuildIdentifySector(fields);
+    // What HDIO_GET_IDENTITY hands over: the three texts in reading order,
+    // every other word as the drive sent it.
+    sim::Sector hdio = drive;
+    std::memcpy(hdio.data() + 20, "QM00001             ", 20);
+    std::memcpy(hdio.data() + 46, "2.5+    ", 8);
+    std::memcpy(hdio.data() + 54, "QEMU HARDDISK                           ", 40);
+    RestoreIdentifyTextOrder(hdio.data());
+    EXPECT_EQ(hdio, drive);
 }
 
 // The descriptor reaches the core's probe as a disk's storage layer would

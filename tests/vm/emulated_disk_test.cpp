@@ -1,0 +1,116 @@
+// cendrix-cli on an emulated AHCI SATA disk: a small emulated PC boots a
+// Debian kernel, runs the program against the disk and reports back. One
+// boot serves every test of the suite. Skipped with the reason where the
+// emulator or the guest kernel is missing.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <iostream>
+#include <memory>
+
+#include "guest_run.h"
+#include "loop_disks.h"
+
+namespace cendrix::testing {
+namespace {
+
+constexpr qint64 kImageBytes = 100 * 1024 * 1024;
+
+// What the emulated drive says of itself: a model longer than the 16
+// characters of a SCSI INQUIRY, so that the full IDENTIFY text shows.
+const GuestDisk kDrive{QString(), QStringLiteral("CENDRIX EMULATED SATA DISK 2000"),
+                       QStringLiteral("CDX-0123456789AB"), QStringLiteral("CX1.2.3")};
+
+// The commands run in the guest, in this order; the tests find their output
+// by position.
+enum Command { kListJson = 1, kList = 2 };
+const QStringList kCommands = {QStringLiteral("list --json"), QStringLiteral("list")};
+
+class EmulatedSataDisk : public ::testing::Test {
+public:
+    static void SetUpTestSuite() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        GuestDisk disk = kDrive;
+        disk.image = dir_->filePath(QStringLiteral("sata.img"));
+        if (!CreateImage(disk.image, kImageBytes, 0x6B)) {
+            run_ = std::make_unique<GuestRun>();
+            run_->error = QStringLiteral("cannot create the image");
+            return;
+        }
+        imageHash_ = Sha256(disk.image);
+        run_ = std::make_unique<GuestRun>(RunGuest(disk, kCommands, dir_->path()));
+        imageHashAfter_ = Sha256(disk.image);
+        if (run_->error.isEmpty() && run_->skipReason.isEmpty()) {
+            std::cout << "emulated machine: accel " << run_->timing.value("accel").toStdString() << ", boot "
+                      << run_->timing.value("boot_seconds").toStdString() << " s, emulator "
+                      << run_->timing.value("total_seconds").toStdString() << " s, with the initramfs "
+                      << run_->timing.value("script_seconds").toStdString() << " s\n";
+        }
+    }
+    static void TearDownTestSuite() {
+        run_.reset();
+        dir_.reset();
+    }
+
+protected:
+    void SetUp() override {
+        if (!run_->skipReason.isEmpty()) GTEST_SKIP() << run_->skipReason.toStdString();
+        ASSERT_TRUE(run_->error.isEmpty()) << run_->error.toStdString() << "\n"
+                                           << run_->results.toStdString() << run_->console.right(3000).toStdString();
+    }
+
+    // The output of command `n`, which must have ended with status 0.
+    static const GuestCommand& Output(int n) {
+        static const GuestCommand missing;
+        const auto it = run_->commands.find(n);
+        return it == run_->commands.end() ? missing : it->second;
+    }
+    static std::string Report() { return run_->results.toStdString(); }
+
+    static std::unique_ptr<QTemporaryDir> dir_;
+    static std::unique_ptr<GuestRun> run_;
+    static QByteArray imageHash_;
+    static QByteArray imageHashAfter_;
+};
+
+std::unique_ptr<QTemporaryDir> EmulatedSataDisk::dir_;
+std::unique_ptr<GuestRun> EmulatedSataDisk::run_;
+QByteArray EmulatedSataDisk::imageHash_;
+QByteArray EmulatedSataDisk::imageHashAfter_;
+
+TEST_F(EmulatedSataDisk, ListShowsTheDrivesIdentityAndTheImagesCapacity) {
+    const GuestCommand& list = Output(kListJson);
+    ASSERT_EQ(list.exitCode, 0) << Report();
+    const QJsonArray entries = QJsonDocument::fromJson(list.out.toUtf8()).array();
+    ASSERT_EQ(entries.size(), 1) << Report();
+    const QJsonObject disk = entries[0].toObject();
+    EXPECT_EQ(disk["devicePath"].toString(), QStringLiteral("\\\\.\\PhysicalDrive0"));
+    EXPECT_EQ(disk["bus"].toString(), QStringLiteral("SATA"));
+    EXPECT_EQ(disk["busType"].toInt(), 11);
+    // No vendor text: the model is a blank and the drive's whole model.
+    EXPECT_EQ(disk["model"].toString(), QStringLiteral(" ") + kDrive.model);
+    EXPECT_EQ(disk["firmware"].toString(), kDrive.firmware);
+    EXPECT_EQ(disk["serial"].toString(), kDrive.serial);
+    EXPECT_EQ(disk["sectorSize"].toInt(), 512);
+    EXPECT_EQ(disk["lba"].toInteger() * disk["sectorSize"].toInteger(), kImageBytes);
+    EXPECT_EQ(disk["capacity"].toString(), QStringLiteral("104.85 MB"));
+    EXPECT_FALSE(disk["removable"].toBool());
+    EXPECT_FALSE(disk["slave"].toBool());
+}
+
+TEST_F(EmulatedSataDisk, ListLineIsTheChoosersRow) {
+    const GuestCommand& list = Output(kList);
+    ASSERT_EQ(list.exitCode, 0) << Report();
+    EXPECT_EQ(list.out, QStringLiteral("[0]  SATA | %1 | %2 | %3 | 204800 | 104.85 MB\n")
+                            .arg(kDrive.model, kDrive.firmware, kDrive.serial));
+}
+
+TEST_F(EmulatedSataDisk, NothingWasWrittenToTheDisk) {
+    EXPECT_EQ(imageHashAfter_, imageHash_);
+}
+
+}  // namespace
+}  // namespace cendrix::testing

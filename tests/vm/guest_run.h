@@ -1,0 +1,40 @@
+// One boot of the emulated machine (run-guest): cendrix-cli run inside it
+// on an emulated SATA disk, and what each command printed.
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <map>
+
+namespace cendrix::testing {
+
+// The disk the emulated machine gets: an image file and the identity the
+// emulated drive reports in its IDENTIFY data.
+struct GuestDisk {
+    QString image;
+    QString model;     // at most 40 characters
+    QString serial;    // at most 20
+    QString firmware;  // at most 8
+};
+
+struct GuestCommand {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+struct GuestRun {
+    QString skipReason;   // set when this machine cannot run the emulator
+    QString error;        // set when the run failed
+    std::map<int, GuestCommand> commands;  // by position, from 1
+    QMap<QString, QString> timing;         // accel, boot_seconds, total_seconds, script_seconds
+    QString results;      // the guest's whole report, for failure messages
+    QString console;      // the guest's console
+};
+
+// Boots the guest with `disk` and runs "cendrix-cli LINE" for each line of
+// `commands` (CENDRIX_ALLOW_DISKS=sda inside), in `work`.
+GuestRun RunGuest(const GuestDisk& disk, const QStringList& commands, const QString& work);
+
+}  // namespace cendrix::testing
