@@ -26,8 +26,9 @@ const GuestDisk kDrive{QString(), QStringLiteral("CENDRIX EMULATED SATA DISK 200
 
 // The commands run in the guest, in this order; the tests find their output
 // by position.
-enum Command { kListJson = 1, kList = 2 };
-const QStringList kCommands = {QStringLiteral("list --json"), QStringLiteral("list")};
+enum Command { kListJson = 1, kList = 2, kSeamProbe = 3 };
+const QStringList kCommands = {QStringLiteral("cendrix-cli list --json"), QStringLiteral("cendrix-cli list"),
+                               QStringLiteral("seam-probe")};
 
 class EmulatedSataDisk : public ::testing::Test {
 public:
@@ -41,7 +42,8 @@ public:
             return;
         }
         imageHash_ = Sha256(disk.image);
-        run_ = std::make_unique<GuestRun>(RunGuest(disk, kCommands, dir_->path()));
+        run_ = std::make_unique<GuestRun>(
+            RunGuest(disk, {QStringLiteral(CENDRIX_SEAM_PROBE_PATH)}, kCommands, dir_->path()));
         imageHashAfter_ = Sha256(disk.image);
         if (run_->error.isEmpty() && run_->skipReason.isEmpty()) {
             std::cout << "emulated machine: accel " << run_->timing.value("accel").toStdString() << ", boot "
@@ -106,6 +108,35 @@ TEST_F(EmulatedSataDisk, ListLineIsTheChoosersRow) {
     ASSERT_EQ(list.exitCode, 0) << Report();
     EXPECT_EQ(list.out, QStringLiteral("[0]  SATA | %1 | %2 | %3 | 204800 | 104.85 MB\n")
                             .arg(kDrive.model, kDrive.firmware, kDrive.serial));
+}
+
+// The ATA requests of the transport reach the drive through SG_IO and come
+// back laid out as the Windows records; what the drive says matches what
+// the emulator was told.
+TEST_F(EmulatedSataDisk, AtaRequestsReachTheDriveThroughTheBackend) {
+    const GuestCommand& probe = Output(kSeamProbe);
+    ASSERT_EQ(probe.exitCode, 0) << Report();
+    QMap<QString, QString> lines;
+    for (const QString& line : probe.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        lines.insert(line.section(QLatin1Char(' '), 0, 0), line.section(QLatin1Char(' '), 1));
+    }
+    const QString identity = QStringLiteral("model=[%1] serial=[%2] firmware=[%3]")
+                                 .arg(kDrive.model, kDrive.serial, kDrive.firmware);
+    EXPECT_TRUE(lines["open"].startsWith("ok=1")) << lines["open"].toStdString();
+    EXPECT_EQ(lines["smart-version"], QStringLiteral("ok=1 error=0 returned=24 device-map=1"));
+    EXPECT_EQ(lines["identify"], QStringLiteral("ok=1 error=0 returned=528 buffer-size=512 ") + identity +
+                                     QStringLiteral(" smart-supported=1"));
+    EXPECT_EQ(lines["smart-enable"], QStringLiteral("ok=1 error=0 returned=16"));
+    // A SMART data sector sums to zero over its 512 bytes.
+    EXPECT_TRUE(lines["smart-read"].startsWith(QStringLiteral("ok=1 error=0 returned=528 checksum=0 attributes=")))
+        << lines["smart-read"].toStdString();
+    EXPECT_FALSE(lines["smart-read"].endsWith(QStringLiteral("attributes=0")));
+    EXPECT_EQ(lines["smart-read-send"], lines["smart-read"]);
+    EXPECT_EQ(lines["smart-disable"], QStringLiteral("ok=1 error=0 returned=16"));
+    EXPECT_EQ(lines["smart-read-disabled"], QStringLiteral("ok=0 error=1117 returned=0"));
+    EXPECT_EQ(lines["write-dma"], QStringLiteral("ok=0 error=1 returned=0"));
+    EXPECT_EQ(lines["miniport"], QStringLiteral("ok=1 error=0 returned=572 ") + identity);
+    EXPECT_EQ(lines["inquiry-data"], QStringLiteral("ok=0 error=1 returned=0"));
 }
 
 TEST_F(EmulatedSataDisk, NothingWasWrittenToTheDisk) {

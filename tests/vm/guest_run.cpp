@@ -41,7 +41,8 @@ std::map<int, GuestCommand> ParseResults(const QString& results) {
 
 }  // namespace
 
-GuestRun RunGuest(const GuestDisk& disk, const QStringList& commands, const QString& work) {
+GuestRun RunGuest(const GuestDisk& disk, const QStringList& programs, const QStringList& commands,
+                  const QString& work) {
     GuestRun run;
     const QString commandFile = work + QStringLiteral("/commands");
     {
@@ -52,12 +53,13 @@ GuestRun RunGuest(const GuestDisk& disk, const QStringList& commands, const QStr
         }
         file.write((commands.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     }
+    QStringList args = {QStringLiteral("--cli"), QStringLiteral(CENDRIX_CLI_PATH), QStringLiteral("--image"),
+                        disk.image, QStringLiteral("--model"), disk.model, QStringLiteral("--serial"),
+                        disk.serial, QStringLiteral("--firmware"), disk.firmware, QStringLiteral("--commands"),
+                        commandFile, QStringLiteral("--work"), work + QStringLiteral("/guest")};
+    for (const QString& program : programs) args << QStringLiteral("--program") << program;
     QProcess process;
-    process.start(QStringLiteral(CENDRIX_RUN_GUEST),
-                  {QStringLiteral("--cli"), QStringLiteral(CENDRIX_CLI_PATH), QStringLiteral("--image"), disk.image,
-                   QStringLiteral("--model"), disk.model, QStringLiteral("--serial"), disk.serial,
-                   QStringLiteral("--firmware"), disk.firmware, QStringLiteral("--commands"), commandFile,
-                   QStringLiteral("--work"), work + QStringLiteral("/guest")});
+    process.start(QStringLiteral(CENDRIX_RUN_GUEST), args);
     if (!process.waitForStarted() || !process.waitForFinished(600000)) {
         process.kill();
         run.error = QStringLiteral("run-guest did not run to its end: ") + process.errorString();

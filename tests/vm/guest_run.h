@@ -33,8 +33,10 @@ struct GuestRun {
     QString console;      // the guest's console
 };
 
-// Boots the guest with `disk` and runs "cendrix-cli LINE" for each line of
-// `commands` (CENDRIX_ALLOW_DISKS=sda inside), in `work`.
-GuestRun RunGuest(const GuestDisk& disk, const QStringList& commands, const QString& work);
+// Boots the guest with `disk`, cendrix-cli and `programs` in its /bin, and
+// runs each of `commands` as a shell command line (CENDRIX_ALLOW_DISKS=sda
+// inside), in `work`.
+GuestRun RunGuest(const GuestDisk& disk, const QStringList& programs, const QStringList& commands,
+                  const QString& work);
 
 }  // namespace cendrix::testing
