@@ -364,21 +364,27 @@ bool LinuxStorage::QueryProperty(Object& disk, const std::uint8_t* in, std::uint
                       out, outSize, returned);
     }
     // An ATA disk tells its own texts through IDENTIFY: the full model
-    // rather than the 16 characters of its SCSI translation.
+    // rather than the 16 characters of its SCSI translation. A libata disk
+    // has its IDENTIFY data at hand (HDIO), or is asked (SG_IO). Behind a
+    // USB bridge only the bridge's ATA Information page is used, which the
+    // kernel already read: some bridges do not survive a pass-through
+    // command they do not know, and the probe must not be the one to send it.
     DeviceTexts texts;
     bool fromIdentify = false;
-    if (facts.busType == kBusSata || facts.busType == kBusAta || facts.busType == kBusUsb) {
-        std::uint8_t sector[kAtaSectorSize] = {};
+    std::uint8_t sector[kAtaSectorSize] = {};
+    if (facts.busType == kBusSata || facts.busType == kBusAta) {
         int error = 0;
         IdeRegisters identify;
         identify.sectorCount = 1;
         identify.sectorNumber = 1;
         identify.driveHead = 0xA0;
         identify.command = 0xEC;
-        fromIdentify = (facts.busType != kBusUsb && HdioIdentify(disk.fd, sector) == 0) ||
+        fromIdentify = HdioIdentify(disk.fd, sector) == 0 ||
                        RunAtaPassThrough(disk.fd, identify, AtaProtocol::PioDataIn, sector, &error).error == 0;
-        if (fromIdentify) texts = TextsFromIdentify(sector);
+    } else if (facts.busType == kBusUsb) {
+        fromIdentify = IdentifyFromVpd89(ReadSysBytes(config_.sysRoot + "/block/" + name + "/device/vpd_pg89"), sector);
     }
+    if (fromIdentify) texts = TextsFromIdentify(sector);
     if (!fromIdentify) {
         texts = SysfsTexts(config_.sysRoot, name);
         if (texts.serial.empty() && SgIoAvailable(disk.fd)) texts.serial = InquirySerial(disk.fd);
@@ -543,12 +549,39 @@ bool LinuxStorage::SetFilePointerEx(Handle handle, std::int64_t distance, std::i
     return Succeed();
 }
 
+bool LinuxStorage::InUseByOthers(const Object& disk, std::uint64_t offset, std::uint64_t count) {
+    const Disk& d = disks_[disk.disk];
+    for (const PartitionExtent& p : ReadPartitions(config_.sysRoot, d.name)) {
+        if (!p.Overlaps(offset, count) || holds_.count(makedev(p.major, p.minor)) != 0) continue;
+        // A partition that cannot be claimed is claimed already: a mounted
+        // file system, active swap, a device-mapper or RAID member.
+        const std::string node = config_.devRoot + "/" + p.name;
+        const int fd = ::open(node.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0 && errno == EBUSY) return true;
+        if (fd >= 0) ::close(fd);
+    }
+    // A file system right on the whole disk.
+    const dev_t whole = ParseDev(d.identity.dev);
+    if (holds_.count(whole) != 0) return false;
+    for (const MountEntry& m : ReadMounts()) {
+        if (makedev(m.major, m.minor) == whole) return true;
+    }
+    return false;
+}
+
 bool LinuxStorage::WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite,
                              std::uint32_t* bytesWritten) {
     if (bytesWritten != nullptr) *bytesWritten = 0;
     Object* object = Find(handle);
     if (object == nullptr || object->kind != Object::Kind::Disk) return Fail(ERROR_INVALID_HANDLE, EBADF);
     if (!object->writable) return Fail(ERROR_ACCESS_DENIED, EBADF);
+    // As Windows refuses a raw write into a mounted volume, this refuses
+    // one into a partition (or a disk) that something else still holds: a
+    // volume that was not locked is not overwritten under its file system.
+    const off_t position = ::lseek(object->fd, 0, SEEK_CUR);
+    if (position >= 0 && InUseByOthers(*object, static_cast<std::uint64_t>(position), bytesToWrite)) {
+        return Fail(ERROR_ACCESS_DENIED, EBUSY);
+    }
     const auto* data = static_cast<const std::uint8_t*>(buffer);
     std::uint32_t done = 0;
     bool buffered = !object->direct;

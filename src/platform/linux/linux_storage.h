@@ -16,6 +16,11 @@
 //   handle is closed. Dismount then has nothing left to do.
 // - The exclusive open of a disk takes flock(LOCK_EX) on the whole-disk node
 //   (the lock udev honours); another holder is a sharing violation.
+// - A write into a partition that something else holds (mounted, swap, a
+//   device-mapper or RAID member), or to a disk with a file system mounted
+//   right on it, is refused with ERROR_ACCESS_DENIED, as Windows refuses a
+//   raw write into a mounted volume. The volumes locked through this
+//   backend are its own and may be written.
 // - Failures are errno values mapped to Windows codes; the message of the
 //   last failure is the system's text for its original errno.
 #pragma once
@@ -101,6 +106,7 @@ private:
     bool MiniportIdentify(Object& disk, const std::uint8_t* in, std::uint32_t inSize,
                           std::uint8_t* out, std::uint32_t outSize, std::uint32_t* returned);
     bool UpdateProperties(Object& disk);
+    bool InUseByOthers(const Object& disk, std::uint64_t offset, std::uint64_t count);
     bool UnmountAndHold(Object& volume);
     int TakeHold(Hold& hold);
     void ReleaseHold(Object& volume);

@@ -5,6 +5,9 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -25,15 +28,15 @@ bool Exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::uint32_t ReadNumber(const std::string& path, std::uint32_t fallback) {
+std::uint64_t ReadNumber64(const std::string& path, std::uint64_t fallback) {
     const std::string text = ReadSysText(path);
-    if (text.empty()) return fallback;
-    try {
-        const unsigned long long value = std::stoull(text);
-        return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
-    } catch (...) {
-        return fallback;
-    }
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : fallback;
+}
+
+std::uint32_t ReadNumber(const std::string& path, std::uint32_t fallback) {
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(ReadNumber64(path, fallback), 0xFFFFFFFFu));
 }
 
 std::string Basename(const std::string& path) {
@@ -70,15 +73,19 @@ std::string ScsiHostOf(const std::string& devicePath) {
 }  // namespace
 
 std::string ReadSysText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return {};
-    std::ostringstream text;
-    text << file.rdbuf();
-    std::string value = text.str();
+    std::string value = ReadSysBytes(path);
     while (!value.empty() && (value.back() == '\n' || value.back() == ' ' || value.back() == '\t')) {
         value.pop_back();
     }
     return value;
+}
+
+std::string ReadSysBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return {};
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
 }
 
 std::vector<DiskCandidate> ReadDiskCandidates(const std::string& sysRoot) {
@@ -164,13 +171,40 @@ DeviceTexts SysfsTexts(const std::string& sysRoot, const std::string& name) {
     texts.vendor = Trimmed(ReadSysText(base + "/device/vendor"));
     texts.product = Trimmed(ReadSysText(base + "/device/model"));
     texts.revision = Trimmed(ReadSysText(base + "/device/rev"));
-    std::ifstream vpd(base + "/device/vpd_pg80", std::ios::binary);
-    if (vpd) {
-        std::ostringstream page;
-        page << vpd.rdbuf();
-        texts.serial = SerialFromVpd80(page.str());
-    }
+    texts.serial = SerialFromVpd80(ReadSysBytes(base + "/device/vpd_pg80"));
     return texts;
+}
+
+bool IdentifyFromVpd89(const std::string& page, std::uint8_t* sector) {
+    // Header (4 bytes), SAT vendor, product and revision (4..55), the
+    // device signature (36 bytes from 36), command code (56), then the
+    // IDENTIFY data from 60.
+    constexpr std::size_t kIdentifyAt = 60;
+    if (page.size() < kIdentifyAt + 512 || static_cast<unsigned char>(page[1]) != 0x89) return false;
+    std::copy(page.begin() + kIdentifyAt, page.begin() + kIdentifyAt + 512, sector);
+    return true;
+}
+
+std::vector<PartitionExtent> ReadPartitions(const std::string& sysRoot, const std::string& disk) {
+    std::vector<PartitionExtent> partitions;
+    const std::string folder = sysRoot + "/block/" + disk;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return partitions;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const std::string base = folder + "/" + name;
+        if (!name.starts_with(disk) || !Exists(base + "/partition")) continue;
+        PartitionExtent p;
+        p.name = name;
+        const std::string dev = ReadSysText(base + "/dev");
+        if (std::sscanf(dev.c_str(), "%u:%u", &p.major, &p.minor) != 2) continue;
+        // sysfs counts in 512-byte units whatever the sector size.
+        p.start = ReadNumber64(base + "/start", 0) * 512;
+        p.length = ReadNumber64(base + "/size", 0) * 512;
+        partitions.push_back(std::move(p));
+    }
+    ::closedir(dir);
+    return partitions;
 }
 
 std::optional<BlockLocation> LocateBlockDevice(const std::string& sysRoot, unsigned major,

@@ -16,6 +16,10 @@ namespace cendrix::platform::linux_backend {
 // empty when it cannot be read.
 std::string ReadSysText(const std::string& path);
 
+// The bytes of a binary sysfs attribute (a VPD page); empty when it cannot
+// be read.
+std::string ReadSysBytes(const std::string& path);
+
 // The entries of <root>/block with what the numbering needs.
 std::vector<DiskCandidate> ReadDiskCandidates(const std::string& sysRoot);
 
@@ -48,6 +52,24 @@ DeviceTexts SysfsTexts(const std::string& sysRoot, const std::string& name);
 // The serial of a SCSI VPD page 0x80 (the page as sysfs or INQUIRY hands
 // it over), trimmed; empty when the page is malformed.
 std::string SerialFromVpd80(const std::string& page);
+
+// The IDENTIFY data a SCSI translation layer reports in its ATA Information
+// VPD page (0x89), as sysfs hands it over; false when there is none.
+bool IdentifyFromVpd89(const std::string& page, std::uint8_t* sector);
+
+// The partitions of a disk and where they lie, in bytes.
+struct PartitionExtent {
+    std::string name;        // loop3p1
+    unsigned major = 0;
+    unsigned minor = 0;
+    std::uint64_t start = 0;
+    std::uint64_t length = 0;
+    // Whether [offset, offset + count) touches the partition.
+    bool Overlaps(std::uint64_t offset, std::uint64_t count) const {
+        return count > 0 && offset < start + length && start < offset + count;
+    }
+};
+std::vector<PartitionExtent> ReadPartitions(const std::string& sysRoot, const std::string& disk);
 
 // Where block device MAJOR:MINOR lies: the whole disk's kernel name and the
 // partition number (0 for the whole disk), and its own kernel name.

@@ -21,6 +21,8 @@ FakeSysfs::FakeSysfs() {
     Write(sata + "/device/vpd_pg80", QByteArray("\x00\x80\x00\x14", 4) + "     WD-WCC6Y3KZ1234");
     Write(sata + "/sda1/partition", "1\n");
     Write(sata + "/sda1/dev", "8:1\n");
+    Write(sata + "/sda1/start", "2048\n");
+    Write(sata + "/sda1/size", "8589934592\n");  // 4 TiB in 512-byte units: beyond 32 bits
     Link("sys/block/sda", "../" + sata);
     Link("sys/dev/block/8:0", "../../" + sata);
     Link("sys/dev/block/8:1", "../../" + sata + "/sda1");
@@ -42,6 +44,9 @@ FakeSysfs::FakeSysfs() {
     Write(loop + "/diskseq", "41\n");
     Write(loop + "/loop/backing_file", "/var/tmp/disk.img\n");
     Write(loop + "/loop3p2/partition", "2\n");
+    Write(loop + "/loop3p2/dev", "259:7\n");
+    Write(loop + "/loop3p2/start", "65536\n");
+    Write(loop + "/loop3p2/size", "65536\n");
     Link("sys/block/loop3", "../" + loop);
     Link("sys/dev/block/7:3", "../../" + loop);
     Link("sys/dev/block/259:7", "../../" + loop + "/loop3p2");

@@ -105,6 +105,19 @@ struct LoopDisks : ::testing::Test {
         ASSERT_FALSE(EnumerateDevices(state, storage, logs).Fatal());
     }
 
+    // The backend limited to `loop`, the enumeration, and `loop` chosen and
+    // opened as the program opens the chosen disk; null after a failure.
+    std::unique_ptr<lb::LinuxStorage> OpenChosen(const LoopDevice& loop) {
+        auto storage = Storage({loop.Name()});
+        Enumerate(*storage);
+        Select(loop);
+        if (state.SelectedDevice == -1 || !OpenSelectedDevice(state, *storage).ok) {
+            ADD_FAILURE() << "cannot open " << loop.Name().toStdString();
+            return nullptr;
+        }
+        return storage;
+    }
+
     // Locks and dismounts every volume of disk `disk` the way a format run
     // does, keeping the handles; false at the first refusal.
     bool LockVolumesOf(p::StorageApi& storage, std::int64_t disk, std::vector<p::UniqueHandle>& held) {
@@ -140,7 +153,7 @@ struct LoopDisks : ::testing::Test {
         for (std::int64_t i = 1; i <= state.DeviceCount; ++i) {
             if (state.DeviceTables[i].IdentifyData.SN == loop.Name()) state.SelectedDevice = i;
         }
-        ASSERT_NE(state.SelectedDevice, -1) << loop.Name().toStdString() << " is not in the table";
+        EXPECT_NE(state.SelectedDevice, -1) << loop.Name().toStdString() << " is not in the table";
     }
 
     QTemporaryDir dir;
@@ -245,10 +258,8 @@ TEST_F(LoopDisks, LockIsRefusedWhileAFileIsOpenAndNothingIsWritten) {
     ASSERT_TRUE(RunTool(QStringLiteral("sync"), {}).Ok());
     const QByteArray before = Sha256(Path("busy.img"));
 
-    auto storage = Storage({loop->Name()});
-    Enumerate(*storage);
-    Select(*loop);
-    ASSERT_TRUE(OpenSelectedDevice(state, *storage).ok);
+    auto storage = OpenChosen(*loop);
+    ASSERT_TRUE(storage);
     std::vector<p::UniqueHandle> held;
     EXPECT_FALSE(LockVolumesOf(*storage, state.Selected().DeviceNumber, held));
     EXPECT_EQ(storage->GetLastError(), p::ERROR_BUSY);
@@ -271,10 +282,8 @@ TEST_F(LoopDisks, LockDismountWriteZerosAndRereadThePartitionTable) {
     auto second = Mount(loop->PartitionNode(2), Path("p2"));
     ASSERT_TRUE(first && second);
 
-    auto storage = Storage({loop->Name()});
-    Enumerate(*storage);
-    Select(*loop);
-    ASSERT_TRUE(OpenSelectedDevice(state, *storage).ok);
+    auto storage = OpenChosen(*loop);
+    ASSERT_TRUE(storage);
     std::vector<p::UniqueHandle> held;
     ASSERT_TRUE(LockVolumesOf(*storage, state.Selected().DeviceNumber, held));
     EXPECT_EQ(held.size(), 2u);
@@ -318,6 +327,44 @@ TEST_F(LoopDisks, LockDismountWriteZerosAndRereadThePartitionTable) {
 
     EXPECT_EQ(ReadBytes(Path("wipe.img"), 0, extent), QByteArray(extent, '\0'));
     EXPECT_EQ(ReadBytes(Path("wipe.img"), extent, 64 * kMiB - extent), tailBefore);
+}
+
+// A volume the lock step did not reach (its mount point not listed, a
+// device-mapper volume, ...) is not overwritten under its file system.
+TEST_F(LoopDisks, WritesIntoAPartitionSomethingElseHoldsAreRefused) {
+    if (const QString reason = PartitionToolsSkipReason(); !reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+    // Partition 1 from 1 MiB to 17 MiB, partition 2 from 17 MiB to the end.
+    auto loop = PartitionedDisk(Path("guard.img"), 48, "label: dos\n2048,32768,L\n,,L\n", 2);
+    ASSERT_TRUE(loop);
+    auto mount = Mount(loop->PartitionNode(1), Path("guarded"));
+    ASSERT_TRUE(mount);
+    auto storage = OpenChosen(*loop);
+    ASSERT_TRUE(storage);
+    p::AlignedBuffer block = p::AlignedBuffer::Allocate(1 << 20);
+    ASSERT_TRUE(block.Valid());
+    const p::Handle disk = state.DeviceHandle.Get();
+    auto writeAt = [&](std::int64_t offset, std::uint32_t length) {
+        std::uint32_t written = 0;
+        return storage->SetFilePointerEx(disk, offset, nullptr, p::FILE_BEGIN) &&
+               storage->WriteFile(disk, block.Data(), length, &written) && written == length;
+    };
+    ASSERT_TRUE(RunTool(QStringLiteral("sync"), {}).Ok());
+    const QByteArray inside = ReadBytes(Path("guard.img"), 9 * kMiB, kMiB);
+
+    EXPECT_TRUE(writeAt(512 * 1024, 512 * 1024));       // before partition 1
+    EXPECT_FALSE(writeAt(9 * kMiB, kMiB));              // inside the mounted one
+    EXPECT_EQ(storage->GetLastError(), p::ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(writeAt(512 * 1024, kMiB));            // reaching into it
+    EXPECT_TRUE(writeAt(20 * kMiB, kMiB));              // partition 2, not mounted
+    EXPECT_EQ(ReadBytes(Path("guard.img"), 9 * kMiB, kMiB), inside);
+
+    // Once its volume is locked, the partition is the wipe's to write.
+    std::vector<p::UniqueHandle> held;
+    ASSERT_TRUE(LockVolumesOf(*storage, state.Selected().DeviceNumber, held));
+    EXPECT_TRUE(writeAt(9 * kMiB, kMiB));
+    held.clear();
+    state.DeviceHandle.Reset();
+    EXPECT_EQ(ReadBytes(Path("guard.img"), 9 * kMiB, kMiB), QByteArray(kMiB, '\0'));
 }
 
 TEST_F(LoopDisks, ExclusiveOpenIsRefusedWhileAnotherProcessHoldsTheDisksLock) {

@@ -68,6 +68,44 @@ TEST(Sysfs, LocatesPartitionsOnTheirDisks) {
     EXPECT_FALSE(LocateBlockDevice(fake.SysRoot(), 9, 9));
 }
 
+TEST(Sysfs, PartitionsAndWhereTheyLie) {
+    FakeSysfs fake;
+    const auto sda = ReadPartitions(fake.SysRoot(), "sda");
+    ASSERT_EQ(sda.size(), 1u);
+    EXPECT_EQ(sda[0].name, "sda1");
+    EXPECT_EQ(sda[0].major, 8u);
+    EXPECT_EQ(sda[0].minor, 1u);
+    EXPECT_EQ(sda[0].start, 1048576u);
+    EXPECT_EQ(sda[0].length, 8589934592ull * 512);
+    const auto loop = ReadPartitions(fake.SysRoot(), "loop3");
+    ASSERT_EQ(loop.size(), 1u);
+    const PartitionExtent& p = loop[0];
+    EXPECT_EQ(p.start, 32u << 20);
+    EXPECT_EQ(p.length, 32u << 20);
+    EXPECT_FALSE(p.Overlaps(0, 32u << 20));            // ends where it begins
+    EXPECT_TRUE(p.Overlaps((32u << 20) - 512, 1024));
+    EXPECT_TRUE(p.Overlaps((64u << 20) - 512, 512));
+    EXPECT_FALSE(p.Overlaps(64u << 20, 4096));          // begins where it ends
+    EXPECT_FALSE(p.Overlaps(33u << 20, 0));
+    EXPECT_TRUE(ReadPartitions(fake.SysRoot(), "nvme0n1").empty());
+}
+
+TEST(Sysfs, IdentifyDataOfTheAtaInformationPage) {
+    std::string page(572, '\0');
+    page[1] = static_cast<char>(0x89);
+    page[3] = static_cast<char>(0x38);  // 568 bytes follow the header
+    page[56] = static_cast<char>(0xEC);
+    for (int i = 0; i < 512; ++i) page[60 + i] = static_cast<char>(i * 3);
+    std::uint8_t sector[512] = {};
+    ASSERT_TRUE(IdentifyFromVpd89(page, sector));
+    EXPECT_EQ(sector[0], 0);
+    EXPECT_EQ(sector[1], 3);
+    EXPECT_EQ(sector[511], static_cast<std::uint8_t>(511 * 3));
+    EXPECT_FALSE(IdentifyFromVpd89(page.substr(0, 571), sector));
+    page[1] = static_cast<char>(0x80);
+    EXPECT_FALSE(IdentifyFromVpd89(page, sector));
+}
+
 TEST(Sysfs, IdentityOfADisk) {
     FakeSysfs fake;
     EXPECT_EQ(ReadDiskIdentity(fake.SysRoot(), "loop3"), (DiskIdentity{"7:3", "41"}));
