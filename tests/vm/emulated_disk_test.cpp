@@ -25,7 +25,8 @@ const GuestDisk kDrive{QString(), QStringLiteral("CENDRIX EMULATED SATA DISK 200
                        QStringLiteral("CDX-0123456789AB"), QStringLiteral("CX1.2.3")};
 
 // The commands run in the guest, in this order; the tests find their output
-// by position.
+// by position. seam-probe switches SMART on and off again and leaves it
+// off: commands that expect the drive as it came stay before it.
 enum Command { kListJson = 1, kList = 2, kSeamProbe = 3 };
 const QStringList kCommands = {QStringLiteral("cendrix-cli list --json"), QStringLiteral("cendrix-cli list"),
                                QStringLiteral("seam-probe")};
