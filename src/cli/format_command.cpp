@@ -105,7 +105,7 @@ public:
 
     int ShowTaskMessage(const QString& title, const QString& instruction, const QString& content, int,
                         int) override {
-        if (options_.yes) return kTaskYes;
+        if (options_.yes) return kTaskResultYes;
         ClearLiveLine();
         QString text = content;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -114,12 +114,12 @@ public:
         char answer[256];
         if (std::fgets(answer, sizeof answer, stdin) == nullptr) {
             WriteErr(QStringLiteral("\n"));
-            return kTaskCancel;
+            return kTaskResultCancel;
         }
         // A terminal echoes the answer and its line break; a pipe does not.
         if (!IsTerminal(stdin)) WriteErr(QStringLiteral("\n"));
         const QString given = QString::fromUtf8(answer).trimmed().toLower();
-        return given == QLatin1String("y") || given == QLatin1String("yes") ? kTaskYes : kTaskCancel;
+        return given == QLatin1String("y") || given == QLatin1String("yes") ? kTaskResultYes : kTaskResultCancel;
     }
 
     bool QuickWipeChecked() override { return options_.quick; }

@@ -10,34 +10,10 @@
 
 #include <QString>
 
+// The question dialog's buttons, icons and result codes.
+#include "shell/task_message.h"
+
 namespace cendrix {
-
-// What ShowTaskMessage answers: the button the user pressed, or nothing
-// shown. Only kTaskYes lets a format go on.
-enum TaskResult : int {
-    kTaskNothingShown = 0,  // the dialog could not be shown
-    kTaskOk = 1,
-    kTaskCancel = 2,        // also closing the dialog without a button
-    kTaskClose = 3,         // Close (task dialog) or Abort (older message dialog)
-    kTaskRetry = 4,
-    kTaskYes = 6,
-    kTaskNo = 7,
-};
-
-// Button flags of ShowTaskMessage (the task dialog's common-button values);
-// combine them with |.
-inline constexpr int kTaskButtonOk = 0x01;
-inline constexpr int kTaskButtonYes = 0x02;
-inline constexpr int kTaskButtonNo = 0x04;
-inline constexpr int kTaskButtonCancel = 0x08;
-inline constexpr int kTaskButtonRetry = 0x10;
-inline constexpr int kTaskButtonClose = 0x20;
-
-// Icon identifiers of ShowTaskMessage.
-inline constexpr int kTaskIconInformation = 81;
-inline constexpr int kTaskIconWarning = 84;
-inline constexpr int kTaskIconError = 98;
-inline constexpr int kTaskIconQuestion = 99;
 
 // The two looks of the progress bar: normal while a wipe runs, paused once
 // it has ended (whatever the outcome).
@@ -49,9 +25,10 @@ public:
 
     // A modal question: window title, main instruction, content text (which
     // may hold line breaks, "\r\n"), an icon identifier and the buttons to
-    // offer. Returns the TaskResult of the button pressed; kTaskCancel when
-    // the dialog is closed without one; kTaskNothingShown when it cannot be
-    // shown. It must never answer kTaskYes unless the user chose Yes.
+    // offer (task_message.h). Returns the result code of the button pressed;
+    // kTaskResultCancel when the dialog is closed without one;
+    // kTaskNothingShown when it cannot be shown. It must never answer
+    // kTaskResultYes unless the user chose Yes.
     virtual int ShowTaskMessage(const QString& title, const QString& instruction,
                                 const QString& content, int icon, int buttons) = 0;
 

@@ -24,7 +24,7 @@ FormatOutcome RunFormat(FormatContext& run) {
         QStringLiteral("你是否绝对确定要不可逆地销毁此设备上的所有数据?") + QStringLiteral("\r\n\r\n") +
             state.DiskName,
         kTaskIconWarning, kTaskButtonYes | kTaskButtonCancel);
-    if (answer != kTaskYes) return FormatOutcome::Declined;
+    if (answer != kTaskResultYes) return FormatOutcome::Declined;
 
     view.SetActionsEnabled(false);
     const TDeviceTable& entry = state.Selected();

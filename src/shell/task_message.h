@@ -1,6 +1,7 @@
 // The one question dialog of the program: which buttons it shows for a set
 // of button flags, which icon an icon identifier stands for, and the result
-// codes it answers with. The desktop dialog and its tests share these.
+// codes it answers with: the one set of these values, shared by the run
+// control that asks the question, the views that show it, and the tests.
 #pragma once
 
 #include <QString>

@@ -57,7 +57,7 @@ public:
     }
 
     // Inputs.
-    int answer = kTaskYes;
+    int answer = kTaskResultYes;
     bool quick = false;
     // Runs inside ProcessMessages with the call's number: 0 is the call
     // before the first block, n the call of pass n.

@@ -111,7 +111,7 @@ TEST(RunFormat, TheQuickFlagIsTheCheckBoxAtTheClick) {
 }
 
 TEST(RunFormat, AnythingButYesChangesNothing) {
-    for (const int answer : {kTaskCancel, kTaskNothingShown, kTaskNo, kTaskClose, kTaskOk, kTaskRetry}) {
+    for (const int answer : {kTaskResultCancel, kTaskNothingShown, kTaskResultNo, kTaskResultClose, kTaskResultOk, kTaskResultRetry}) {
         FormatWorld w(Machine());
         Prepare(w);
         w.view.answer = answer;
