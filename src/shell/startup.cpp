@@ -2,6 +2,7 @@
 
 #include "discovery/chooser_rules.h"
 #include "discovery/enumeration.h"
+#include "info/device_details.h"
 #include "shell/app_state.h"
 #include "shell/clock.h"
 #include "shell/logs.h"
@@ -105,8 +106,7 @@ StartUpOutcome RunFirstShow(AppState& state, platform::StorageApi& storage, Logs
     }
     view.SetStatusDiskName(state.DiskName);
 
-    // TODO(details report): write the device details report into Log_Details
-    // here, WriteDeviceDetails(state, storage, logs), once it is merged.
+    WriteDeviceDetails(state, storage, logs);
     return StartUpOutcome::Ready;
 }
 

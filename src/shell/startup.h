@@ -75,7 +75,8 @@ StartUpOutcome StartUp(AppState& state, platform::StorageApi& storage, Logs& log
                        StartUpView& view, const StartUpInputs& inputs);
 
 // Everything the main window's first showing does: StartUp, the modal
-// debug window, the chooser, the disk's caption and the exclusive open.
+// debug window, the chooser, the disk's caption, the exclusive open and,
+// last, the device details report.
 StartUpOutcome RunFirstShow(AppState& state, platform::StorageApi& storage, Logs& logs,
                             Clock& clock, StartUpView& view, const StartUpInputs& inputs);
 

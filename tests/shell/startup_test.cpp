@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/control_codes.h"
 #include "platform/win32_errors.h"
 #include "shell/project_links.h"
 #include "support/sim_fixture.h"
@@ -32,7 +33,10 @@ public:
         return true;
     }
     void ShowDiskName(const QString& diskName) override { shownDiskName = diskName; }
-    void SetStatusDiskName(const QString& diskName) override { statusDiskName = diskName; }
+    void SetStatusDiskName(const QString& diskName) override {
+        statusDiskName = diskName;
+        detailsAtStatus = static_cast<int>(logs_.Lines(Pane::Details).size());
+    }
     void FatalError(const QString& text, const QString& caption) override {
         Record(QStringLiteral("FatalError"));
         fatalText = text;
@@ -49,6 +53,7 @@ public:
     QStringList calls;
     QString chooserCaption, programName, mainCaption, copyright, chooserStatus;
     QString shownDiskName, statusDiskName, fatalText, fatalCaption;
+    int detailsAtStatus = -1;  // details lines written when the status bar got the disk
 
 private:
     RecordingLogView& logs_;
@@ -145,6 +150,22 @@ TEST_F(StartUpTest, AcceptedDiskIsNamedAndOpenedExclusively) {
     EXPECT_EQ(world.Storage().OpenHandleCount(), 1u);
 }
 
+// The last step: the details report of the opened disk, after the status
+// bar shows it. These disks give no IDENTIFY data.
+TEST_F(StartUpTest, TheDetailsReportOfTheOpenedDiskComesLast) {
+    view.chooseRow = 1;
+    ASSERT_EQ(Run({}), StartUpOutcome::Ready);
+    EXPECT_EQ(view.detailsAtStatus, 0);
+    EXPECT_EQ(world.view.Lines(Pane::Details),
+              (QStringList{QStringLiteral(" "), QStringLiteral("当前日期和时间:               2024/12/17 09:05:03"),
+                           QStringLiteral("设备详细信息             ") + world.state.DiskName, QStringLiteral(" "),
+                           QStringLiteral("此设备详细信息不可用.")}));
+    // Asked through the exclusive handle.
+    const auto identify = world.Storage().RequestsOf(sim::Request::Kind::Control, platform::SMART_RCV_DRIVE_DATA);
+    ASSERT_FALSE(identify.empty());
+    EXPECT_EQ(identify.back().handle, world.state.DeviceHandle.Get());
+}
+
 TEST_F(StartUpTest, DecliningTheChooserEndsWithoutOpeningAnyDisk) {
     view.chooseRow = -1;
     EXPECT_EQ(Run({}), StartUpOutcome::Ended);
@@ -153,6 +174,7 @@ TEST_F(StartUpTest, DecliningTheChooserEndsWithoutOpeningAnyDisk) {
     EXPECT_TRUE(world.state.DiskName.isEmpty());
     EXPECT_EQ(world.Storage().OpenHandleCount(), 0u);
     EXPECT_TRUE(view.shownDiskName.isEmpty());
+    EXPECT_TRUE(world.view.Lines(Pane::Details).isEmpty());
 }
 
 TEST(StartUpOpen, ADiskHeldByAnotherProgramEndsWithTheOpenError) {
@@ -176,6 +198,7 @@ TEST(StartUpOpen, ADiskHeldByAnotherProgramEndsWithTheOpenError) {
     EXPECT_TRUE(view.statusDiskName.isEmpty());
     EXPECT_FALSE(world.state.DeviceHandle.Valid());
     EXPECT_EQ(world.Storage().OpenHandleCount(), othersHandles);
+    EXPECT_TRUE(world.view.Lines(Pane::Details).isEmpty());
 }
 
 TEST(StartUpEnumeration, AFatalProbeAnswerEndsTheProgramBeforeTheChooser) {

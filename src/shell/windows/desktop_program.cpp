@@ -6,7 +6,9 @@
 #include <QPlainTextEdit>
 #include <QUrl>
 
+#include "format/run_format.h"
 #include "shell/project_links.h"
+#include "smart/smart_report.h"
 #include "shell/windows/dialogs.h"
 #include "shell/windows/link_label.h"
 
@@ -18,6 +20,7 @@ DesktopProgram::DesktopProgram(DesktopInputs inputs)
     chooser_ = std::make_unique<TFmChoose>(state_, inputs_.locale, inputs_.launcher, inputs_.end,
                                            inputs_.findExecutable);
     debug_ = std::make_unique<TFmDebug>();
+    formatPage_ = std::make_unique<FormatPage>(*main_);
 }
 
 DesktopProgram::~DesktopProgram() = default;
@@ -76,22 +79,41 @@ void DesktopProgram::FormShow() {
 }
 
 void DesktopProgram::FormClose(QCloseEvent* event) {
-    // TODO(format run): while a wipe runs, ask it to stop and close only once
-    // it has ended (ignore `event` until then), so that the disk is never
-    // written through a closed handle.
-    (void)event;
+    if (formatRunning_) {
+        // Closing the disk now would leave the wipe loop writing through a
+        // dead handle. Stop the run instead; the window closes when the run
+        // has ended (btRunBenchmarksClick).
+        RequestStop(state_);
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    }
     state_.DeviceHandle.Reset();
+    inputs_.end(kExitNormal);
 }
 
 void DesktopProgram::btRunBenchmarksClick() {
-    // TODO(format run): connect RunFormat with this window as its FormatView.
+    // The button is disabled during a run; a click already queued must not
+    // start a second one inside the first.
+    if (formatRunning_) return;
+    formatRunning_ = true;
+    FormatContext run{state_, inputs_.storage, logs_, inputs_.clock, *formatPage_};
+    RunFormat(run);
+    formatRunning_ = false;
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        main_->close();
+    }
 }
 
-void DesktopProgram::btStopClick() { state_.StopRequested = true; }
+void DesktopProgram::btStopClick() { RequestStop(state_); }
 
 void DesktopProgram::btGetSmartClick() {
-    // TODO(S.M.A.R.T. report): SetActionsEnabled(false), SmartReport(state_,
-    // inputs_.storage, logs_), SetActionsEnabled(true).
+    if (formatRunning_) return;
+    // Off for the report's duration, as during a run.
+    main_->SetActionsEnabled(false);
+    SmartReport(state_, inputs_.storage, logs_);
+    main_->SetActionsEnabled(true);
 }
 
 void DesktopProgram::lbCopyrightClick() { inputs_.launcher.OpenUrl(QUrl(kProjectWebPage)); }

@@ -17,6 +17,7 @@
 #include "shell/windows/fm_choose.h"
 #include "shell/windows/fm_debug.h"
 #include "shell/windows/fm_main.h"
+#include "shell/windows/format_page.h"
 #include "shell/windows/launcher.h"
 
 namespace cendrix::windows {
@@ -43,6 +44,9 @@ public:
 
     // Set once the start-up has run to its end.
     std::optional<StartUpOutcome> Outcome() const { return outcome_; }
+    // Whether a format is under way (from the question to the controls
+    // given back).
+    bool FormatRunning() const { return formatRunning_; }
 
     AppState& State() { return state_; }
     Logs& Log() { return logs_; }
@@ -82,7 +86,14 @@ private:
     std::unique_ptr<TFmMain> main_;
     std::unique_ptr<TFmChoose> chooser_;
     std::unique_ptr<TFmDebug> debug_;
+    std::unique_ptr<FormatPage> formatPage_;
     std::optional<StartUpOutcome> outcome_;
+    // A format runs inside the format button's click, and the window's
+    // events (a close among them) are handled inside it, once per block.
+    bool formatRunning_ = false;
+    // The window was asked to close during a run: it closes once the run
+    // has ended.
+    bool closeAfterRun_ = false;
 };
 
 }  // namespace cendrix::windows

@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest/QTest>
 
 namespace cendrix::testing {
 
@@ -30,9 +32,17 @@ sim::Machine ThreeDisks() {
     return m;
 }
 
+QStringList MemoLines(const QPlainTextEdit* memo) { return memo->toPlainText().split(QLatin1Char('\n')); }
+
+QStringList Unstamped(const QStringList& lines) {
+    QStringList out;
+    for (const QString& line : lines) out.append(line.mid(kStamp.size()));
+    return out;
+}
+
 DesktopFixture::DesktopFixture(sim::Machine machine, QStringList arguments) : world(std::move(machine)) {
     program = std::make_unique<windows::DesktopProgram>(windows::DesktopInputs{
-        world.Storage(),
+        storage,
         world.clock,
         launcher,
         [this](int status) {
@@ -58,6 +68,12 @@ DesktopFixture::~DesktopFixture() {
 bool DesktopFixture::RunStartUp() {
     program->Start();
     return WaitFor([this] { return program->Outcome().has_value(); });
+}
+
+bool DesktopFixture::StartWithLastDisk() {
+    script.Expect(QStringLiteral("TFmChoose"),
+                  [this](QWidget*) { QTest::mouseClick(program->Chooser().btContinue, Qt::LeftButton); });
+    return RunStartUp() && program->Outcome() == StartUpOutcome::Ready;
 }
 
 int DesktopFixture::ExclusiveOpens() {

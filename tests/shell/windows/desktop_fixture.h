@@ -9,7 +9,10 @@
 
 #include "modal_script.h"
 #include "shell/windows/desktop_program.h"
+#include "support/chosen_disk.h"
 #include "support/sim_fixture.h"
+
+class QPlainTextEdit;
 
 namespace cendrix::testing {
 
@@ -37,6 +40,9 @@ public:
     // Shows the main window and waits until its first showing has run to the
     // end; false when it did not within ten seconds.
     bool RunStartUp();
+    // Runs the start-up and accepts the disk the chooser preselects (the
+    // last one); true when the main window is ready.
+    bool StartWithLastDisk();
 
     windows::DesktopProgram& Program() { return *program; }
     AppState& State() { return program->State(); }
@@ -46,6 +52,14 @@ public:
     int ExclusiveOpens();
 
     SimWorld world;
+    // Runs on every control request the program sends, before the machine
+    // answers it: a test looks at the windows from inside a report or a run.
+    std::function<void(std::uint32_t code)> onControl;
+    // The program's storage: the machine, seen through onControl.
+    InterceptingStorage storage{world.Storage(), [this](std::uint32_t code, const std::uint8_t*, std::uint32_t) {
+                                    if (onControl) onControl(code);
+                                    return false;
+                                }};
     RecordingLauncher launcher;
     QList<int> ends;  // exit statuses the program asked to end with
     ModalScript script;
@@ -61,5 +75,9 @@ private:
 
 // A three-disk machine: disk 0 and 2 with volumes, disk 5 last.
 sim::Machine ThreeDisks();
+
+// The lines of a memo, and the same lines without the log's timestamp.
+QStringList MemoLines(const QPlainTextEdit* memo);
+QStringList Unstamped(const QStringList& lines);
 
 }  // namespace cendrix::testing

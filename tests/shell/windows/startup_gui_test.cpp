@@ -25,16 +25,6 @@ using namespace testing;
 using windows::kExitFatal;
 using windows::kExitNormal;
 
-QStringList MemoLines(const QPlainTextEdit* memo) {
-    return memo->toPlainText().split(QLatin1Char('\n'));
-}
-
-QStringList Unstamped(const QStringList& lines) {
-    QStringList out;
-    for (const QString& line : lines) out.append(line.mid(kStamp.size()));
-    return out;
-}
-
 void ClickContinue(windows::TFmChoose& chooser) { QTest::mouseClick(chooser.btContinue, Qt::LeftButton); }
 
 TEST(StartUpGui, WithoutTheSwitchTheChooserPreselectsTheLastDiskAndAcceptingOpensIt) {
