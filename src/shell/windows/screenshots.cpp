@@ -4,14 +4,17 @@
 //   QT_QPA_PLATFORM=offscreen cendrix-screenshots docs/screenshots
 //
 // It runs the real start-up (in debug mode, so that the debug window takes
-// part), answers each modal window after rendering it, and frames each
+// part), clicks the S.M.A.R.T. and format buttons as a user would, answers
+// each modal window after rendering it, and frames each
 // picture with a plain title bar carrying the window's own caption, since
 // the platform it renders on draws no window decorations.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -32,13 +35,17 @@ namespace {
 using namespace cendrix;
 using namespace cendrix::windows;
 
-// A clock that stands at one moment, so that the pictures do not change
-// from one rendering to the next.
+// A clock whose date and time stand at one moment and whose milliseconds
+// advance by a fixed step per reading, so that the pictures (the speed of
+// the wipe among them) do not change from one rendering to the next.
 class PinnedClock final : public Clock {
 public:
     QDateTime LocalNow() override { return QDateTime(QDate(2026, 3, 14), QTime(10, 24, 37)); }
-    std::int64_t NowMs() override { return 0; }
+    std::int64_t NowMs() override { return ms_ += 2; }
     void Sleep(std::int64_t) override {}
+
+private:
+    std::int64_t ms_ = 0;
 };
 
 class NoLauncher final : public Launcher {
@@ -191,21 +198,45 @@ int main(int argc, char** argv) {
     }
 
     TFmMain& main = program->Main();
-    const char* const pageNames[] = {"main-details", "main-format", "main-smart"};
-    for (int page = 0; page < 3; ++page) {
+    auto showPage = [&main](int page) {
         main.pages->setCurrentIndex(page);
         QCoreApplication::processEvents();
-        Save(&main, QString::fromLatin1(pageNames[page]));
-    }
+    };
 
-    // The question asked before a format.
+    // The details report, as the start-up left it, from its first line.
+    showPage(0);
+    main.Log_Details->moveCursor(QTextCursor::Start);
+    Save(&main, QStringLiteral("main-details"));
+
+    // One S.M.A.R.T. report, asked for by the button.
+    showPage(2);
+    main.btGetSmart->click();
+    main.Log_Smart->moveCursor(QTextCursor::Start);
+    QCoreApplication::processEvents();
+    Save(&main, QStringLiteral("main-smart"));
+
+    // A quick wipe started by the format button: the question first, then
+    // the page half-way through the run, with its bar, labels and Stop.
+    showPage(1);
+    main.cbQuickWipe->setChecked(true);
     RunModalSteps({{QStringLiteral("TaskMessage"), [](QWidget* dialog) {
                         Save(dialog, QStringLiteral("format-confirmation"));
-                        static_cast<QDialog*>(dialog)->reject();
+                        dialog->findChild<QPushButton*>(QStringLiteral("button%1").arg(kTaskResultYes))->click();
                     }}});
-    ShowTaskMessage(&main, QStringLiteral("警告"), QStringLiteral("所选设备上的所有数据都将丢失"),
-                    QStringLiteral("你是否绝对确定要不可逆地销毁此设备上的所有数据?") +
-                        QStringLiteral("\r\n\r\n") + program->State().DiskName,
-                    kTaskIconWarning, kTaskButtonYes | kTaskButtonCancel);
+    bool formatShown = false;
+    QTimer midRun;
+    midRun.setInterval(0);
+    QObject::connect(&midRun, &QTimer::timeout, [&] {
+        if (main.pbCurrentTask->value() < 60 || !main.btStop->isEnabled()) return;
+        midRun.stop();
+        formatShown = true;
+        Save(&main, QStringLiteral("main-format"));
+    });
+    midRun.start();
+    main.btRunBenchmarks->click();
+    if (!formatShown) {
+        std::fprintf(stderr, "cendrix-screenshots: the format run was not caught half-way\n");
+        ++g_failures;
+    }
     return g_failures == 0 ? 0 : 1;
 }
