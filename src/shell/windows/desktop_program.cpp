@@ -8,9 +8,9 @@
 
 #include "format/run_format.h"
 #include "shell/project_links.h"
-#include "smart/smart_report.h"
 #include "shell/windows/dialogs.h"
 #include "shell/windows/link_label.h"
+#include "smart/smart_report.h"
 
 namespace cendrix::windows {
 
