@@ -12,6 +12,7 @@
 #include "platform/byte_order.h"
 #include "platform/control_codes.h"
 #include "platform/sim/image_file.h"
+#include "platform/storage_records.h"
 #include "platform/text_codec.h"
 #include "platform/win32_errors.h"
 
@@ -275,62 +276,30 @@ bool SimStorage::DiskControl(OpenObject& /*object*/, DiskState& disk, std::uint3
 
     std::vector<std::uint8_t> answer;
     switch (code) {
-        case IOCTL_DISK_GET_DRIVE_GEOMETRY: {
+        case IOCTL_DISK_GET_DRIVE_GEOMETRY:
             if (d.geometryError) return Fail(*d.geometryError);
-            answer.assign(24, 0);
-            const std::int64_t perCylinder = std::int64_t{255} * 63 * std::max<std::uint32_t>(d.sectorSize, 1);
-            StoreLe64(answer.data(), static_cast<std::uint64_t>(d.size / perCylinder));
-            StoreLe32(answer.data() + 8, d.removable ? 11u : 12u);  // RemovableMedia / FixedMedia
-            StoreLe32(answer.data() + 12, 255);
-            StoreLe32(answer.data() + 16, 63);
-            StoreLe32(answer.data() + 20, d.sectorSize);
+            answer = DiskGeometryRecord(d.sectorSize, static_cast<std::uint64_t>(d.size), d.removable);
             break;
-        }
         case IOCTL_DISK_GET_LENGTH_INFO:
             if (d.lengthError) return Fail(*d.lengthError);
-            answer.assign(8, 0);
-            StoreLe64(answer.data(), static_cast<std::uint64_t>(d.size));
+            answer = LengthRecord(static_cast<std::uint64_t>(d.size));
             break;
         case IOCTL_STORAGE_QUERY_PROPERTY: {
             if (inSize < 12) return Fail(ERROR_INVALID_PARAMETER);
             const std::uint32_t property = LoadLe32(in);
             if (property == StorageAdapterProperty) {
                 if (!d.bus) return Fail(ERROR_INVALID_FUNCTION);
-                answer.assign(32, 0);
-                StoreLe32(answer.data(), 32);
-                StoreLe32(answer.data() + 4, 32);
-                StoreLe32(answer.data() + 8, d.maxTransfer);
-                StoreLe32(answer.data() + 12, d.maxTransfer / 4096 + 1);
-                StoreLe32(answer.data() + 16, 1);
-                answer[22] = 1;                     // command queueing
-                answer[24] = *d.bus;
-                StoreLe16(answer.data() + 26, 1);
+                answer = AdapterDescriptorRecord(d.maxTransfer, d.maxTransfer / 4096 + 1, 1, *d.bus);
                 break;
             }
             if (property != StorageDeviceProperty) return Fail(ERROR_INVALID_FUNCTION);
             if (d.deviceQueryError) return Fail(*d.deviceQueryError);
-            answer.assign(36, 0);
-            StoreLe32(answer.data(), 36);
-            answer[8] = 0;                          // direct-access device
-            answer[10] = d.removable ? 1 : 0;
-            answer[11] = 1;
-            StoreLe32(answer.data() + 28, d.bus.value_or(0));
-            const std::string* texts[] = {&d.vendor, &d.product, &d.revision, &d.serialRaw};
-            for (int i = 0; i < 4; ++i) {
-                if (texts[i]->empty()) continue;
-                StoreLe32(answer.data() + 12 + 4 * i, static_cast<std::uint32_t>(answer.size()));
-                answer.insert(answer.end(), texts[i]->begin(), texts[i]->end());
-                answer.push_back(0);
-            }
-            StoreLe32(answer.data() + 4, static_cast<std::uint32_t>(answer.size()));
+            answer = DeviceDescriptorRecord({d.vendor, d.product, d.revision, d.serialRaw}, d.removable,
+                                            d.bus.value_or(0));
             break;
         }
         case SMART_GET_VERSION:
-            answer.assign(24, 0);
-            answer[0] = 1;                          // bVersion
-            answer[1] = 1;                          // bRevision
-            answer[3] = d.slave ? 0x02 : 0x01;      // bIDEDeviceMap
-            StoreLe32(answer.data() + 4, 0x7);      // ATA identify, ATAPI identify, SMART
+            answer = SmartVersionRecord(d.slave ? 0x02 : 0x01);  // bIDEDeviceMap
             break;
         case IOCTL_SCSI_GET_INQUIRY_DATA: {
             answer.assign(60, 0);
@@ -461,13 +430,13 @@ bool SimStorage::VolumeControl(Handle handle, OpenObject& object, VolumeState& v
                                std::uint32_t* bytesReturned) {
     const Volume& v = volume.desc;
     switch (code) {
-        case IOCTL_STORAGE_GET_DEVICE_NUMBER:
+        case IOCTL_STORAGE_GET_DEVICE_NUMBER: {
             if (out == nullptr || outSize < 12) return Fail(ERROR_INSUFFICIENT_BUFFER);
-            StoreLe32(out, v.deviceType);
-            StoreLe32(out + 4, v.deviceNumber);
-            StoreLe32(out + 8, v.partition);
-            *bytesReturned = 12;
+            const auto record = DeviceNumberRecord(v.deviceType, v.deviceNumber, v.partition);
+            std::copy(record.begin(), record.end(), out);
+            *bytesReturned = static_cast<std::uint32_t>(record.size());
             return Succeed();
+        }
         case FSCTL_LOCK_VOLUME:
             if ((object.access & (GENERIC_READ | GENERIC_WRITE)) == 0) return Fail(ERROR_ACCESS_DENIED);
             if (v.lock == VolumeAnswer::Refuse) return Fail(ERROR_ACCESS_DENIED);
