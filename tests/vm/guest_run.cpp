@@ -41,8 +41,8 @@ std::map<int, GuestCommand> ParseResults(const QString& results) {
 
 }  // namespace
 
-GuestRun RunGuest(const GuestDisk& disk, const QStringList& programs, const QStringList& commands,
-                  const QString& work) {
+GuestRun RunGuest(const std::vector<GuestDisk>& disks, const QStringList& programs,
+                  const QStringList& commands, const QString& work) {
     GuestRun run;
     const QString commandFile = work + QStringLiteral("/commands");
     {
@@ -53,10 +53,13 @@ GuestRun RunGuest(const GuestDisk& disk, const QStringList& programs, const QStr
         }
         file.write((commands.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     }
-    QStringList args = {QStringLiteral("--cli"), QStringLiteral(CENDRIX_CLI_PATH), QStringLiteral("--image"),
-                        disk.image, QStringLiteral("--model"), disk.model, QStringLiteral("--serial"),
-                        disk.serial, QStringLiteral("--firmware"), disk.firmware, QStringLiteral("--commands"),
+    QStringList args = {QStringLiteral("--cli"), QStringLiteral(CENDRIX_CLI_PATH), QStringLiteral("--commands"),
                         commandFile, QStringLiteral("--work"), work + QStringLiteral("/guest")};
+    for (const GuestDisk& disk : disks) {
+        args << QStringLiteral("--disk")
+             << (disk.kind == GuestDisk::Kind::Sata ? QStringLiteral("sata") : QStringLiteral("pata")) << disk.image
+             << disk.model << disk.serial << disk.firmware;
+    }
     for (const QString& program : programs) args << QStringLiteral("--program") << program;
     QProcess process;
     process.start(QStringLiteral(CENDRIX_RUN_GUEST), args);

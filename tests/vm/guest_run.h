@@ -1,17 +1,21 @@
 // One boot of the emulated machine (run-guest): cendrix-cli run inside it
-// on an emulated SATA disk, and what each command printed.
+// on emulated ATA disks, and what each command printed.
 #pragma once
 
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <vector>
 
 namespace cendrix::testing {
 
-// The disk the emulated machine gets: an image file and the identity the
-// emulated drive reports in its IDENTIFY data.
+// A disk of the emulated machine: an image file and the identity the
+// emulated drive reports in its IDENTIFY data, on an AHCI port (SATA) or
+// on the board's IDE channel (PATA).
 struct GuestDisk {
+    enum class Kind { Sata, Pata };
+    Kind kind = Kind::Sata;
     QString image;
     QString model;     // at most 40 characters
     QString serial;    // at most 20
@@ -33,10 +37,10 @@ struct GuestRun {
     QString console;      // the guest's console
 };
 
-// Boots the guest with `disk`, cendrix-cli and `programs` in its /bin, and
-// runs each of `commands` as a shell command line (CENDRIX_ALLOW_DISKS=sda
-// inside), in `work`.
-GuestRun RunGuest(const GuestDisk& disk, const QStringList& programs, const QStringList& commands,
-                  const QString& work);
+// Boots the guest with `disks` (sda, sdb, ... in this order), cendrix-cli
+// and `programs` in its /bin, and runs each of `commands` as a shell command
+// line (CENDRIX_ALLOW_DISKS naming every disk inside), in `work`.
+GuestRun RunGuest(const std::vector<GuestDisk>& disks, const QStringList& programs,
+                  const QStringList& commands, const QString& work);
 
 }  // namespace cendrix::testing

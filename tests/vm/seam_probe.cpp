@@ -1,9 +1,17 @@
 // seam-probe: sends the ATA requests of the transport through the real
-// storage backend to \\.\PhysicalDrive0, opened as the program opens the
-// chosen disk, and prints one line per request. Run inside the emulated
-// machine, where disk 0 is an emulated SATA drive.
+// storage backend to \\.\PhysicalDriveN (N = DISK, 0 when not given),
+// opened as the program opens the chosen disk, and prints one line per
+// request. Run inside the emulated machine, whose disks are emulated ATA
+// drives.
+//
+//   seam-probe [DISK]         every request, switching SMART on and off again
+//   seam-probe state [DISK]   the drive's SMART state as found: IDENTIFY, and a
+//                             READ DATA without switching SMART on first (the
+//                             drive aborts it while SMART is off), with its
+//                             attributes
 //
 //   NAME ok=0|1 error=CODE returned=BYTES [details]
+//   attribute id=ID current=N worst=N raw=N
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -49,47 +57,89 @@ std::string IdentityDetails(const std::uint8_t* id) {
            AtaText(id, 23, 4) + "]";
 }
 
+void Identify(p::StorageApi& storage, p::Handle disk) {
+    auto in = SendCmdIn(512, 0, 0, 0, 0xEC);
+    std::vector<std::uint8_t> out(528, 0);
+    std::uint32_t returned = 0;
+    const bool ok = storage.DeviceIoControl(disk, p::SMART_RCV_DRIVE_DATA, in.data(), 33, out.data(), 528, &returned);
+    // Word 82 bit 0: the SMART feature set is supported; word 85 bit 0: enabled.
+    Print("identify", ok, storage, returned,
+          "buffer-size=" + std::to_string(p::LoadLe32(out.data())) + " " + IdentityDetails(out.data() + 16) +
+              " smart-supported=" + std::to_string(out[16 + 164] & 1) +
+              " smart-enabled=" + std::to_string(out[16 + 170] & 1));
+}
+
+// SMART READ DATA through `code`; with `table`, one line per attribute
+// entry of the answer.
+void SmartRead(p::StorageApi& storage, p::Handle disk, std::uint32_t code, const char* name, bool table) {
+    auto in = SendCmdIn(512, 0xD0, 0x4F, 0xC2, 0xB0);
+    std::vector<std::uint8_t> out(1039, 0);
+    std::uint32_t returned = 0;
+    const bool ok = storage.DeviceIoControl(disk, code, in.data(), 32, out.data(), 1039, &returned);
+    if (!ok) {
+        Print(name, ok, storage, returned);
+        return;
+    }
+    const std::uint8_t* data = out.data() + 16;
+    std::uint8_t sum = 0;
+    int attributes = 0;
+    for (int i = 0; i < 512; ++i) sum = static_cast<std::uint8_t>(sum + data[i]);
+    for (int k = 0; k < 30; ++k) attributes += data[2 + 12 * k] != 0 ? 1 : 0;
+    Print(name, ok, storage, returned,
+          "checksum=" + std::to_string(sum) + " attributes=" + std::to_string(attributes));
+    if (!table) return;
+    for (int k = 0; k < 30; ++k) {
+        const std::uint8_t* entry = data + 2 + 12 * k;
+        if (entry[0] == 0) continue;
+        unsigned long long raw = 0;
+        for (int b = 5; b >= 0; --b) raw = (raw << 8) | entry[5 + b];
+        std::printf("attribute id=%u current=%u worst=%u raw=%llu\n", entry[0], entry[3], entry[4], raw);
+    }
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    bool stateOnly = false;
+    std::u16string path = u"\\\\.\\PhysicalDrive0";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "state") == 0) {
+            stateOnly = true;
+        } else {
+            path = u"\\\\.\\PhysicalDrive";
+            for (const char* c = argv[i]; *c != 0; ++c) path += static_cast<char16_t>(*c);
+        }
+    }
     std::string error;
     auto storage = p::MakeRealStorage(&error);
     if (!storage) {
         std::printf("no backend: %s\n", error.c_str());
         return 1;
     }
-    const p::Handle disk = storage->CreateFileW(u"\\\\.\\PhysicalDrive0", p::GENERIC_READ | p::GENERIC_WRITE, 0,
+    const p::Handle disk = storage->CreateFileW(path, p::GENERIC_READ | p::GENERIC_WRITE, 0,
                                                 p::OPEN_EXISTING, 0);
     Print("open", disk != p::INVALID_HANDLE_VALUE, *storage, 0);
     if (disk == p::INVALID_HANDLE_VALUE) return 1;
+    if (stateOnly) {
+        Identify(*storage, disk);
+        SmartRead(*storage, disk, p::SMART_RCV_DRIVE_DATA, "smart-read-as-found", true);
+        storage->CloseHandle(disk);
+        return 0;
+    }
 
     std::uint32_t returned = 0;
     std::vector<std::uint8_t> out(1039, 0);
     bool ok = storage->DeviceIoControl(disk, p::SMART_GET_VERSION, nullptr, 0, out.data(), 28, &returned);
     Print("smart-version", ok, *storage, returned, "device-map=" + std::to_string(out[3]));
 
-    auto in = SendCmdIn(512, 0, 0, 0, 0xEC);
-    std::fill(out.begin(), out.end(), 0);
-    ok = storage->DeviceIoControl(disk, p::SMART_RCV_DRIVE_DATA, in.data(), 33, out.data(), 528, &returned);
-    Print("identify", ok, *storage, returned,
-          "buffer-size=" + std::to_string(p::LoadLe32(out.data())) + " " + IdentityDetails(out.data() + 16) +
-              " smart-supported=" + std::to_string(out[16 + 164] & 1));
+    Identify(*storage, disk);
 
-    in = SendCmdIn(0, 0xD8, 0x4F, 0xC2, 0xB0);
+    auto in = SendCmdIn(0, 0xD8, 0x4F, 0xC2, 0xB0);
     ok = storage->DeviceIoControl(disk, p::SMART_SEND_DRIVE_COMMAND, in.data(), 32, out.data(), 527, &returned);
     Print("smart-enable", ok, *storage, returned);
 
-    for (const std::uint32_t code : {p::SMART_RCV_DRIVE_DATA, p::SMART_SEND_DRIVE_COMMAND}) {
-        in = SendCmdIn(512, 0xD0, 0x4F, 0xC2, 0xB0);
-        std::fill(out.begin(), out.end(), 0);
-        ok = storage->DeviceIoControl(disk, code, in.data(), 32, out.data(), 1039, &returned);
-        std::uint8_t sum = 0;
-        int attributes = 0;
-        for (int i = 0; i < 512; ++i) sum = static_cast<std::uint8_t>(sum + out[16 + i]);
-        for (int k = 0; k < 30; ++k) attributes += out[16 + 2 + 12 * k] != 0 ? 1 : 0;
-        Print(code == p::SMART_RCV_DRIVE_DATA ? "smart-read" : "smart-read-send", ok, *storage, returned,
-              "checksum=" + std::to_string(sum) + " attributes=" + std::to_string(attributes));
-    }
+    SmartRead(*storage, disk, p::SMART_RCV_DRIVE_DATA, "smart-read", false);
+    SmartRead(*storage, disk, p::SMART_SEND_DRIVE_COMMAND, "smart-read-send", false);
 
     in = SendCmdIn(0, 0xD9, 0x4F, 0xC2, 0xB0);
     ok = storage->DeviceIoControl(disk, p::SMART_SEND_DRIVE_COMMAND, in.data(), 32, out.data(), 527, &returned);
@@ -97,9 +147,7 @@ int main() {
 
     // With SMART off the drive aborts READ DATA: the failure comes back
     // from the drive through the sense data.
-    in = SendCmdIn(512, 0xD0, 0x4F, 0xC2, 0xB0);
-    ok = storage->DeviceIoControl(disk, p::SMART_RCV_DRIVE_DATA, in.data(), 32, out.data(), 1039, &returned);
-    Print("smart-read-disabled", ok, *storage, returned);
+    SmartRead(*storage, disk, p::SMART_RCV_DRIVE_DATA, "smart-read-disabled", false);
 
     // Refused before it reaches the drive: not a command the program sends.
     in = SendCmdIn(512, 0, 0, 0, 0xCA);
