@@ -26,14 +26,9 @@ TEST(LoopCli, ListsTheAllowedLoopDeviceAsJson) {
     if (const QString reason = PartitionToolsSkipReason(); !reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString image = dir.filePath(QStringLiteral("cli.img"));
-    ASSERT_TRUE(CreateImage(image, 80 * kMiB));
-    ASSERT_TRUE(RunTool(QStringLiteral("sfdisk"), {QStringLiteral("--quiet"), image}, "label: dos\n,,L\n").Ok());
     QString error;
-    auto loop = LoopDevice::Attach(image, 512, true, &error);
+    auto loop = LoopDevice::Partitioned(dir.filePath(QStringLiteral("cli.img")), 80, "label: dos\n,,L\n", 1, -1, &error);
     ASSERT_TRUE(loop) << error.toStdString();
-    ASSERT_TRUE(loop->WaitForPartitions(1, &error)) << error.toStdString();
-    ASSERT_TRUE(RunTool(QStringLiteral("mkfs.ext4"), {QStringLiteral("-q"), QStringLiteral("-F"), loop->PartitionNode(1)}).Ok());
     auto mount = MountGuard::Mount(loop->PartitionNode(1), dir.filePath(QStringLiteral("mnt")), {}, &error);
     ASSERT_TRUE(mount) << error.toStdString();
 

@@ -14,6 +14,7 @@
 
 #include "discovery/enumeration.h"
 #include "discovery/volumes.h"
+#include "format/volume_lock.h"
 #include "loop_disks.h"
 #include "platform/aligned_buffer.h"
 #include "platform/control_codes.h"
@@ -58,37 +59,12 @@ struct LoopDisks : ::testing::Test {
         return loop;
     }
 
-    // An image of `megabytes` MiB filled with `pattern`, partitioned as
-    // `table` (an sfdisk script) with ext4 on each of its `partitions`, and
-    // attached with its partitions.
+    // LoopDevice::Partitioned; its failure fails the test.
     std::unique_ptr<LoopDevice> PartitionedDisk(const QString& image, qint64 megabytes, const QString& table,
                                                 int partitions, int pattern = 0x5A) {
-        if (!CreateImage(image, megabytes * kMiB, pattern)) {
-            ADD_FAILURE() << "cannot create " << image.toStdString();
-            return nullptr;
-        }
-        const ToolRun sfdisk = RunTool(QStringLiteral("sfdisk"), {QStringLiteral("--quiet"), image}, table.toUtf8());
-        if (!sfdisk.Ok()) {
-            ADD_FAILURE() << "sfdisk: " << sfdisk.err.toStdString();
-            return nullptr;
-        }
-        auto loop = Attach(image, 512, true);
-        if (!loop) return nullptr;
         QString error;
-        if (!loop->WaitForPartitions(partitions, &error)) {
-            ADD_FAILURE() << error.toStdString();
-            return nullptr;
-        }
-        for (int n = 1; n <= partitions; ++n) {
-            const ToolRun mkfs = RunTool(QStringLiteral("mkfs.ext4"),
-                                         {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-E"),
-                                          QStringLiteral("lazy_itable_init=0,lazy_journal_init=0"),
-                                          loop->PartitionNode(n)});
-            if (!mkfs.Ok()) {
-                ADD_FAILURE() << "mkfs.ext4: " << mkfs.err.toStdString();
-                return nullptr;
-            }
-        }
+        auto loop = LoopDevice::Partitioned(image, megabytes, table, partitions, pattern, &error);
+        if (!loop) ADD_FAILURE() << error.toStdString();
         return loop;
     }
 
@@ -106,39 +82,33 @@ struct LoopDisks : ::testing::Test {
     }
 
     // The backend limited to `loop`, the enumeration, and `loop` chosen and
-    // opened as the program opens the chosen disk; null after a failure.
-    std::unique_ptr<lb::LinuxStorage> OpenChosen(const LoopDevice& loop) {
-        auto storage = Storage({loop.Name()});
-        Enumerate(*storage);
+    // opened as the program opens the chosen disk; null after a failure. The
+    // fixture keeps the backend, so that it outlives the state's handles
+    // also when a test ends half-way.
+    lb::LinuxStorage* OpenChosen(const LoopDevice& loop) {
+        chosen = Storage({loop.Name()});
+        Enumerate(*chosen);
         Select(loop);
-        if (state.SelectedDevice == -1 || !OpenSelectedDevice(state, *storage).ok) {
+        if (state.SelectedDevice == -1 || !OpenSelectedDevice(state, *chosen).ok) {
             ADD_FAILURE() << "cannot open " << loop.Name().toStdString();
             return nullptr;
         }
-        return storage;
+        return chosen.get();
     }
 
-    // Locks and dismounts every volume of disk `disk` the way a format run
-    // does, keeping the handles; false at the first refusal.
-    bool LockVolumesOf(p::StorageApi& storage, std::int64_t disk, std::vector<p::UniqueHandle>& held) {
-        DriveNameList drives;
-        ListDriveLetters(storage, drives);
-        for (const QString& drive : drives) {
-            if (drive.isEmpty()) continue;
-            VolumeDeviceInfo info;
-            QueryDeviceNumber(storage, drive, info);
-            if (!VolumeOnDisk(info, disk)) continue;
-            p::UniqueHandle volume(storage, storage.CreateFileW((QStringLiteral("\\\\.\\") + drive).toStdU16String(),
-                                                                p::GENERIC_READ, 3, p::OPEN_EXISTING, 0));
-            if (!volume) return false;
-            if (!storage.DeviceIoControl(volume.Get(), p::FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr) ||
-                !storage.DeviceIoControl(volume.Get(), p::FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, nullptr)) {
-                return false;
-            }
-            storage.DeviceIoControl(volume.Get(), p::FSCTL_ALLOW_EXTENDED_DASD_IO, nullptr, 0, nullptr, 0, nullptr);
-            held.push_back(std::move(volume));
-        }
-        return true;
+    // Locks and dismounts every volume of the chosen disk as a format run
+    // does, into state.LockedVolumeHandles.
+    bool LockChosenDisksVolumes() {
+        return LockDiskVolumes(state, *chosen, logs, static_cast<std::int64_t>(state.Selected().DeviceNumber));
+    }
+
+    // Closes the volumes and the disk, and lets the backend go with every
+    // hold it had.
+    void CloseChosen() {
+        if (!chosen) return;
+        ReleaseDiskVolumes(state, *chosen);
+        state.DeviceHandle.Reset();
+        chosen.reset();
     }
 
     // The table entry whose serial is the loop device's name.
@@ -157,6 +127,7 @@ struct LoopDisks : ::testing::Test {
     }
 
     QTemporaryDir dir;
+    std::unique_ptr<lb::LinuxStorage> chosen;  // see OpenChosen
     AppState state;
     RecordingLogView view;
     FakeClock clock;
@@ -258,17 +229,14 @@ TEST_F(LoopDisks, LockIsRefusedWhileAFileIsOpenAndNothingIsWritten) {
     ASSERT_TRUE(RunTool(QStringLiteral("sync"), {}).Ok());
     const QByteArray before = Sha256(Path("busy.img"));
 
-    auto storage = OpenChosen(*loop);
+    auto* storage = OpenChosen(*loop);
     ASSERT_TRUE(storage);
-    std::vector<p::UniqueHandle> held;
-    EXPECT_FALSE(LockVolumesOf(*storage, state.Selected().DeviceNumber, held));
+    EXPECT_FALSE(LockChosenDisksVolumes());
     EXPECT_EQ(storage->GetLastError(), p::ERROR_BUSY);
     EXPECT_EQ(QString::fromStdU16String(storage->FormatMessageW(p::ERROR_BUSY)), SystemText(EBUSY));
-    EXPECT_TRUE(held.empty());
+    EXPECT_TRUE(state.LockedVolumeHandles.empty());
     EXPECT_TRUE(mount->Mounted());
-    held.clear();
-    state.DeviceHandle.Reset();
-    storage.reset();
+    CloseChosen();
 
     ASSERT_TRUE(RunTool(QStringLiteral("sync"), {}).Ok());
     EXPECT_EQ(Sha256(Path("busy.img")), before) << "the refused lock changed the disk";
@@ -282,11 +250,10 @@ TEST_F(LoopDisks, LockDismountWriteZerosAndRereadThePartitionTable) {
     auto second = Mount(loop->PartitionNode(2), Path("p2"));
     ASSERT_TRUE(first && second);
 
-    auto storage = OpenChosen(*loop);
+    auto* storage = OpenChosen(*loop);
     ASSERT_TRUE(storage);
-    std::vector<p::UniqueHandle> held;
-    ASSERT_TRUE(LockVolumesOf(*storage, state.Selected().DeviceNumber, held));
-    EXPECT_EQ(held.size(), 2u);
+    ASSERT_TRUE(LockChosenDisksVolumes());
+    EXPECT_EQ(state.LockedVolumeHandles.size(), 2u);
     EXPECT_FALSE(first->Mounted());
     EXPECT_FALSE(second->Mounted());
 
@@ -322,8 +289,7 @@ TEST_F(LoopDisks, LockDismountWriteZerosAndRereadThePartitionTable) {
     const QString sysDisk = "/sys/block/" + loop->Name();
     EXPECT_FALSE(QFileInfo::exists(sysDisk + "/" + loop->PartitionName(1)));
     EXPECT_FALSE(QFileInfo::exists(sysDisk + "/" + loop->PartitionName(2)));
-    held.clear();
-    state.DeviceHandle.Reset();
+    CloseChosen();
 
     EXPECT_EQ(ReadBytes(Path("wipe.img"), 0, extent), QByteArray(extent, '\0'));
     EXPECT_EQ(ReadBytes(Path("wipe.img"), extent, 64 * kMiB - extent), tailBefore);
@@ -338,7 +304,7 @@ TEST_F(LoopDisks, WritesIntoAPartitionSomethingElseHoldsAreRefused) {
     ASSERT_TRUE(loop);
     auto mount = Mount(loop->PartitionNode(1), Path("guarded"));
     ASSERT_TRUE(mount);
-    auto storage = OpenChosen(*loop);
+    auto* storage = OpenChosen(*loop);
     ASSERT_TRUE(storage);
     p::AlignedBuffer block = p::AlignedBuffer::Allocate(1 << 20);
     ASSERT_TRUE(block.Valid());
@@ -359,11 +325,9 @@ TEST_F(LoopDisks, WritesIntoAPartitionSomethingElseHoldsAreRefused) {
     EXPECT_EQ(ReadBytes(Path("guard.img"), 9 * kMiB, kMiB), inside);
 
     // Once its volume is locked, the partition is the wipe's to write.
-    std::vector<p::UniqueHandle> held;
-    ASSERT_TRUE(LockVolumesOf(*storage, state.Selected().DeviceNumber, held));
+    ASSERT_TRUE(LockChosenDisksVolumes());
     EXPECT_TRUE(writeAt(9 * kMiB, kMiB));
-    held.clear();
-    state.DeviceHandle.Reset();
+    CloseChosen();
     EXPECT_EQ(ReadBytes(Path("guard.img"), 9 * kMiB, kMiB), QByteArray(kMiB, '\0'));
 }
 

@@ -120,6 +120,34 @@ std::unique_ptr<LoopDevice> LoopDevice::AttachAs(const QString& name, const QStr
     return std::unique_ptr<LoopDevice>(new LoopDevice(name));
 }
 
+std::unique_ptr<LoopDevice> LoopDevice::Partitioned(const QString& image, qint64 megabytes, const QString& table,
+                                                    int partitions, int pattern, QString* error) {
+    if (!CreateImage(image, megabytes << 20, pattern)) {
+        *error = QStringLiteral("cannot create ") + image;
+        return nullptr;
+    }
+    const ToolRun sfdisk = RunTool(QStringLiteral("sfdisk"), {QStringLiteral("--quiet"), image}, table.toUtf8());
+    if (!sfdisk.Ok()) {
+        *error = QStringLiteral("sfdisk: ") + sfdisk.err.trimmed();
+        return nullptr;
+    }
+    auto loop = Attach(image, 512, true, error);
+    if (!loop || !loop->WaitForPartitions(partitions, error)) return nullptr;
+    for (int n = 1; n <= partitions; ++n) {
+        // Everything initialised now, so that no background work of the
+        // file system writes to the disk while a test compares its bytes.
+        const ToolRun mkfs = RunTool(QStringLiteral("mkfs.ext4"),
+                                     {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-E"),
+                                      QStringLiteral("lazy_itable_init=0,lazy_journal_init=0"),
+                                      loop->PartitionNode(n)});
+        if (!mkfs.Ok()) {
+            *error = QStringLiteral("mkfs.ext4: ") + mkfs.err.trimmed();
+            return nullptr;
+        }
+    }
+    return loop;
+}
+
 bool LoopDevice::WaitForPartitions(int count, QString* error) {
     auto present = [&] {
         for (int n = 1; n <= count; ++n) {

@@ -56,6 +56,12 @@ public:
     // Detaches now (the destructor then has nothing left to do).
     bool Detach();
 
+    // An image of `megabytes` MiB filled with `pattern`, partitioned as
+    // `table` (an sfdisk script) with ext4 on each of its `partitions`, and
+    // attached with its partitions. Null with `error` set on failure.
+    static std::unique_ptr<LoopDevice> Partitioned(const QString& image, qint64 megabytes, const QString& table,
+                                                   int partitions, int pattern, QString* error);
+
 private:
     explicit LoopDevice(QString name) : name_(std::move(name)) {}
     QString name_;
