@@ -76,6 +76,7 @@ StartUpOutcome StartUp(AppState& state, platform::StorageApi& storage, Logs& log
         view.FatalError(enumeration.fatalError, kErrorCaption);
         return StartUpOutcome::Ended;
     }
+    if (!inputs.diskAccessNote.isEmpty()) logs.AddDebugLog(inputs.diskAccessNote);
     view.SetChooserStatusText(FoundDisksText(state.DeviceCount));
 
     logs.AddFormatLog(QStringLiteral(" * * * * *  警告!!! * * * * * "));

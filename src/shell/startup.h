@@ -56,6 +56,10 @@ struct StartUpInputs {
     QStringList arguments;  // the command line after the program's own name
     QString programPath;    // the program file, with the system's separators
     PlatformInfo platform;
+    // Why no disk can be opened, when the program found that out before its
+    // start-up (shell/elevation.h); a line of the debug log after the
+    // enumeration, which then finds no disk.
+    QString diskAccessNote = QString();
 };
 
 enum class StartUpOutcome {

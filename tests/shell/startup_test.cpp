@@ -105,6 +105,28 @@ TEST_F(StartUpTest, WithoutTheSwitchNothingIsShownOrWrittenForDebugging) {
     EXPECT_EQ(world.clock.slept, 50);
 }
 
+// Found before the start-up (no disk may be opened, and no restart with
+// the rights): the debug log says so right after the enumeration's lines.
+const QString kDiskAccessNote = QStringLiteral("无法打开任何磁盘 (\\\\.\\PhysicalDrive0: Permission denied): x");
+
+TEST_F(StartUpTest, TheDiskAccessNoteFollowsTheEnumerationInTheDebugLog) {
+    inputs.diskAccessNote = kDiskAccessNote;
+    view.chooseRow = 0;
+    ASSERT_EQ(Run({QStringLiteral("--调试")}), StartUpOutcome::Ready);
+    const QStringList debug = Unstamped(Pane::Debug);
+    EXPECT_EQ(debug.count(kDiskAccessNote), 1);
+    EXPECT_EQ(debug.last(), kDiskAccessNote);
+    EXPECT_EQ(view.calls[1], QStringLiteral("ShowDebugWindowModal@%1").arg(debug.size()));
+}
+
+TEST_F(StartUpTest, TheDiskAccessNoteIsWrittenOnlyInDebugMode) {
+    inputs.diskAccessNote = kDiskAccessNote;
+    view.chooseRow = 0;
+    ASSERT_EQ(Run({}), StartUpOutcome::Ready);
+    EXPECT_TRUE(world.view.Lines(Pane::Debug).isEmpty());
+    EXPECT_FALSE(world.view.Lines(Pane::Format).join('\n').contains(kDiskAccessNote));
+}
+
 TEST_F(StartUpTest, OnlyTheFirstArgumentIsTheSwitch) {
     struct Case {
         QStringList arguments;

@@ -5,11 +5,16 @@
 #include <QStandardPaths>
 
 #include "platform/backend_choice.h"
+#include "shell/elevation.h"
 #include "shell/platform_info.h"
 #include "shell/project_links.h"
 #include "shell/windows/desktop_program.h"
 
 int main(int argc, char** argv) {
+    // Before any window: a user who may open no disk gets the rights through
+    // pkexec, and a restarted program takes back its environment.
+    const cendrix::ElevationOutcome elevation = cendrix::ElevateIfNeeded(argc, argv);
+    if (elevation.exitStatus) return *elevation.exitStatus;
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(cendrix::kProductName);
 
@@ -32,7 +37,7 @@ int main(int argc, char** argv) {
         launcher,
         cendrix::windows::QuitApplication,
         {arguments, QDir::toNativeSeparators(QCoreApplication::applicationFilePath()),
-         cendrix::CurrentPlatformInfo()},
+         cendrix::CurrentPlatformInfo(), elevation.debugNote},
         [](const QString& name) { return QStandardPaths::findExecutable(name); },
     });
     program.Start();
