@@ -16,6 +16,7 @@
 #include "discovery/volumes.h"
 #include "format/volume_lock.h"
 #include "loop_disks.h"
+#include "loop_fixture.h"
 #include "platform/aligned_buffer.h"
 #include "platform/control_codes.h"
 #include "platform/linux/linux_storage.h"
@@ -37,13 +38,11 @@ constexpr qint64 kMiB = 1 << 20;
 
 QString SystemText(int error) { return QString::fromUtf8(std::strerror(error)); }
 
-struct LoopDisks : ::testing::Test {
+struct LoopDisks : LoopFixture {
     void SetUp() override {
         if (const QString reason = LoopSkipReason(); !reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
         ASSERT_TRUE(dir.isValid());
     }
-
-    QString Path(const QString& name) const { return dir.filePath(name); }
 
     // The backend as the programs make it, limited to `allowed`.
     std::unique_ptr<lb::LinuxStorage> Storage(const QStringList& allowed) {
@@ -57,22 +56,6 @@ struct LoopDisks : ::testing::Test {
         auto loop = LoopDevice::Attach(image, sectorSize, partitions, &error);
         if (!loop) ADD_FAILURE() << error.toStdString();
         return loop;
-    }
-
-    // LoopDevice::Partitioned; its failure fails the test.
-    std::unique_ptr<LoopDevice> PartitionedDisk(const QString& image, qint64 megabytes, const QString& table,
-                                                int partitions, int pattern = 0x5A) {
-        QString error;
-        auto loop = LoopDevice::Partitioned(image, megabytes, table, partitions, pattern, &error);
-        if (!loop) ADD_FAILURE() << error.toStdString();
-        return loop;
-    }
-
-    std::unique_ptr<MountGuard> Mount(const QString& node, const QString& folder) {
-        QString error;
-        auto mount = MountGuard::Mount(node, folder, QStringLiteral("noatime"), &error);
-        if (!mount) ADD_FAILURE() << error.toStdString();
-        return mount;
     }
 
     // The enumeration of the programs, into `state`.
@@ -126,7 +109,6 @@ struct LoopDisks : ::testing::Test {
         EXPECT_NE(state.SelectedDevice, -1) << loop.Name().toStdString() << " is not in the table";
     }
 
-    QTemporaryDir dir;
     std::unique_ptr<lb::LinuxStorage> chosen;  // see OpenChosen
     AppState state;
     RecordingLogView view;
@@ -189,10 +171,8 @@ TEST_F(LoopDisks, MountedPartitionsAreTheVolumesOfTheirDisk) {
     // A blank in the mount point (written \040 by the kernel) and a mount
     // inside another.
     const QString outer = Path("vol one");
-    auto first = Mount(loop->PartitionNode(1), outer);
-    ASSERT_TRUE(first);
-    auto second = Mount(loop->PartitionNode(2), outer + "/inner");
-    ASSERT_TRUE(second);
+    const NestedMounts mounts = MountNested(*loop, outer);
+    ASSERT_TRUE(mounts.inner);
 
     auto storage = Storage({loop->Name()});
     Enumerate(*storage);
@@ -218,24 +198,20 @@ TEST_F(LoopDisks, MountedPartitionsAreTheVolumesOfTheirDisk) {
 
 TEST_F(LoopDisks, LockIsRefusedWhileAFileIsOpenAndNothingIsWritten) {
     if (const QString reason = PartitionToolsSkipReason(); !reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
-    auto loop = PartitionedDisk(Path("busy.img"), 64, "label: dos\n,,L\n", 1);
-    ASSERT_TRUE(loop);
-    auto mount = Mount(loop->PartitionNode(1), Path("busy"));
-    ASSERT_TRUE(mount);
-    ASSERT_TRUE(CreateImage(Path("busy/open.txt"), 4096, 'x'));
-    QString error;
-    auto holder = HolderProcess::HoldFile(Path("busy/open.txt"), &error);
-    ASSERT_TRUE(holder) << error.toStdString();
+    const BusyDisk busy = MountedDiskWithAnOpenFile(QStringLiteral("busy"));
+    ASSERT_TRUE(busy.holder);
+    const LoopDevice& loop = *busy.loop;
+    const MountGuard& mount = *busy.mount;
     ASSERT_TRUE(RunTool(QStringLiteral("sync"), {}).Ok());
     const QByteArray before = Sha256(Path("busy.img"));
 
-    auto* storage = OpenChosen(*loop);
+    auto* storage = OpenChosen(loop);
     ASSERT_TRUE(storage);
     EXPECT_FALSE(LockChosenDisksVolumes());
     EXPECT_EQ(storage->GetLastError(), p::ERROR_BUSY);
     EXPECT_EQ(QString::fromStdU16String(storage->FormatMessageW(p::ERROR_BUSY)), SystemText(EBUSY));
     EXPECT_TRUE(state.LockedVolumeHandles.empty());
-    EXPECT_TRUE(mount->Mounted());
+    EXPECT_TRUE(mount.Mounted());
     CloseChosen();
 
     ASSERT_TRUE(RunTool(QStringLiteral("sync"), {}).Ok());

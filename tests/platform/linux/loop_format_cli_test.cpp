@@ -12,6 +12,7 @@
 
 #include "cli/cli_runner.h"
 #include "loop_disks.h"
+#include "loop_fixture.h"
 #include "shell/open_device.h"
 
 namespace cendrix::testing {
@@ -48,26 +49,10 @@ QStringList LogTexts(const QString& out) {
     return ::testing::AssertionSuccess();
 }
 
-struct LoopFormatCli : ::testing::Test {
+struct LoopFormatCli : LoopFixture {
     void SetUp() override {
         if (const QString reason = PartitionToolsSkipReason(); !reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
         ASSERT_TRUE(dir.isValid());
-    }
-
-    QString Path(const QString& name) const { return dir.filePath(name); }
-
-    std::unique_ptr<LoopDevice> Disk(const QString& image, qint64 megabytes, const QString& table, int partitions) {
-        QString error;
-        auto loop = LoopDevice::Partitioned(image, megabytes, table, partitions, 0x5A, &error);
-        if (!loop) ADD_FAILURE() << error.toStdString();
-        return loop;
-    }
-
-    std::unique_ptr<MountGuard> Mount(const QString& node, const QString& folder) {
-        QString error;
-        auto mount = MountGuard::Mount(node, folder, QStringLiteral("noatime"), &error);
-        if (!mount) ADD_FAILURE() << error.toStdString();
-        return mount;
     }
 
     // `cendrix-cli --debug format 0 ARGS --yes` with only `loop` allowed: in
@@ -85,8 +70,6 @@ struct LoopFormatCli : ::testing::Test {
     }
 
     static void Sync() { ASSERT_TRUE(RunTool(QStringLiteral("sync"), {}).Ok()); }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(LoopFormatCli, QuickFormatUnmountsZerosTheQuickExtentAndRereadsThePartitionTable) {
@@ -94,13 +77,11 @@ TEST_F(LoopFormatCli, QuickFormatUnmountsZerosTheQuickExtentAndRereadsThePartiti
     // the second mounted inside the first, and the rest of the disk outside
     // any file system, so that nothing but the wipe can have changed it.
     const QString image = Path("quick.img");
-    auto loop = Disk(image, 64, "label: dos\n2048,8192,L\n10240,8192,L\n", 2);
+    auto loop = PartitionedDisk(image, 64, "label: dos\n2048,8192,L\n10240,8192,L\n", 2);
     ASSERT_TRUE(loop);
     const QString outer = Path("vol one");
-    auto first = Mount(loop->PartitionNode(1), outer);
-    ASSERT_TRUE(first);
-    auto second = Mount(loop->PartitionNode(2), outer + "/inner");
-    ASSERT_TRUE(second);
+    const NestedMounts mounts = MountNested(*loop, outer);
+    ASSERT_TRUE(mounts.inner);
     ASSERT_TRUE(CreateImage(outer + "/data.bin", 64 * 1024, 'd'));
     Sync();
     const qint64 size = 64 * kMiB;
@@ -115,8 +96,8 @@ TEST_F(LoopFormatCli, QuickFormatUnmountsZerosTheQuickExtentAndRereadsThePartiti
                          QStringLiteral("正在卸载卷..."), QStringLiteral("Locking \\\\.\\") + outer,
                          QStringLiteral("正在卸载卷..."), QStringLiteral("正在格式化..."),
                          QStringLiteral("低级格式化完成."), QStringLiteral("请记住创建新分区.")}));
-    EXPECT_FALSE(first->Mounted());
-    EXPECT_FALSE(second->Mounted());
+    EXPECT_FALSE(mounts.outer->Mounted());
+    EXPECT_FALSE(mounts.inner->Mounted());
     // The partition table re-read after the wipe found no table any more.
     EXPECT_FALSE(PartitionListed(*loop, 1));
     EXPECT_FALSE(PartitionListed(*loop, 2));
@@ -127,7 +108,7 @@ TEST_F(LoopFormatCli, QuickFormatUnmountsZerosTheQuickExtentAndRereadsThePartiti
 
 TEST_F(LoopFormatCli, FullFormatZerosTheWholeDisk) {
     const QString image = Path("full.img");
-    auto loop = Disk(image, 48, "label: dos\n,,L\n", 1);
+    auto loop = PartitionedDisk(image, 48, "label: dos\n,,L\n", 1);
     ASSERT_TRUE(loop);
     auto mount = Mount(loop->PartitionNode(1), Path("full"));
     ASSERT_TRUE(mount);
@@ -145,15 +126,11 @@ TEST_F(LoopFormatCli, FullFormatZerosTheWholeDisk) {
 }
 
 TEST_F(LoopFormatCli, LockRefusedWhileAFileIsOpenLeavesEveryByte) {
+    const BusyDisk busy = MountedDiskWithAnOpenFile(QStringLiteral("busy"));
+    ASSERT_TRUE(busy.holder);
+    const LoopDevice* loop = busy.loop.get();
+    const MountGuard* mount = busy.mount.get();
     const QString image = Path("busy.img");
-    auto loop = Disk(image, 64, "label: dos\n,,L\n", 1);
-    ASSERT_TRUE(loop);
-    auto mount = Mount(loop->PartitionNode(1), Path("busy"));
-    ASSERT_TRUE(mount);
-    ASSERT_TRUE(CreateImage(Path("busy/open.txt"), 4096, 'x'));
-    QString error;
-    auto holder = HolderProcess::HoldFile(Path("busy/open.txt"), &error);
-    ASSERT_TRUE(holder) << error.toStdString();
     Sync();
     const QByteArray before = Sha256(image);
 
