@@ -11,6 +11,7 @@
 
 #include "platform/byte_order.h"
 #include "platform/control_codes.h"
+#include "platform/sendcmd_record.h"
 #include "platform/sim/image_file.h"
 #include "platform/storage_records.h"
 #include "platform/text_codec.h"
@@ -346,22 +347,24 @@ bool SimStorage::AtaControl(DiskState& disk, std::uint32_t code, const std::uint
     const Disk& d = disk.desc;
     // Find the SENDCMDINPARAMS record: the request itself, or behind the
     // SRB_IO_CONTROL header of a miniport request.
-    const std::uint8_t* cmd = in;
+    constexpr std::uint32_t kSrbHeaderSize = 28;
+    std::optional<SendCmdIn> request;
     if (code == IOCTL_SCSI_MINIPORT) {
-        if (inSize < 28 + 32 || std::memcmp(in + 4, "SCSIDISK", 8) != 0 ||
+        if (inSize < kSrbHeaderSize + kSendCmdInHeaderSize || std::memcmp(in + 4, "SCSIDISK", 8) != 0 ||
             LoadLe32(in + 16) != IOCTL_SCSI_MINIPORT_IDENTIFY) {
             return Fail(ERROR_INVALID_FUNCTION);
         }
-        cmd = in + 28;
-    } else if (inSize < 32) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        request = ParseSendCmdIn(in + kSrbHeaderSize, inSize - kSrbHeaderSize);
+    } else {
+        request = ParseSendCmdIn(in, inSize);
+        if (!request) return Fail(ERROR_INVALID_PARAMETER);
     }
-    const std::uint32_t bufferSize = LoadLe32(cmd);
-    const std::uint8_t features = cmd[4];
-    const std::uint8_t cylLow = cmd[7];
-    const std::uint8_t cylHigh = cmd[8];
-    const std::uint8_t driveHead = cmd[9];
-    const std::uint8_t command = cmd[10];
+    const std::uint32_t bufferSize = request->bufferSize;
+    const std::uint8_t features = request->regs.features;
+    const std::uint8_t cylLow = request->regs.cylLow;
+    const std::uint8_t cylHigh = request->regs.cylHigh;
+    const std::uint8_t driveHead = request->regs.driveHead;
+    const std::uint8_t command = request->regs.command;
 
     // The command reaches the drive only when the DEV bit names it.
     if (((driveHead & 0x10) != 0) != d.slave) return Fail(ERROR_IO_DEVICE);
