@@ -31,11 +31,4 @@ std::optional<std::uint32_t> ControlCodeByName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view ControlCodeName(std::uint32_t code) {
-    for (const auto& [codeName, value] : kCodes) {
-        if (value == code) return codeName;
-    }
-    return {};
-}
-
 }  // namespace cendrix::platform

@@ -34,7 +34,5 @@ inline constexpr std::uint32_t FILE_DEVICE_DISK = 7u;
 
 // "SMART_GET_VERSION" -> 0x00074080; nullopt for a name that is not listed.
 std::optional<std::uint32_t> ControlCodeByName(std::string_view name);
-// 0x00074080 -> "SMART_GET_VERSION"; empty for a code that is not listed.
-std::string_view ControlCodeName(std::uint32_t code);
 
 }  // namespace cendrix::platform
